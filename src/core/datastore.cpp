@@ -1,0 +1,353 @@
+#include "datastore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+#include <atomic>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace kestrel {
+
+namespace {
+
+// Names compare the way the café's lookups expect: "PC01" finds "pc01", "Admin" finds "admin".
+const QString Text = u"TEXT"_s;
+const QString Name = u"TEXT COLLATE NOCASE"_s;
+const QString Number = u"REAL"_s;
+const QString Whole = u"INTEGER"_s;
+const QString Flag = u"INTEGER NOT NULL DEFAULT 0"_s;
+const QString Key = u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
+
+const QStringList OperatorRights = {u"modifyoption"_s,      u"createcaccount"_s, u"modifyaccount"_s,
+                                    u"incrementaccounts"_s, u"viewinfor"_s,      u"creaoperator"_s,
+                                    u"chatcserver"_s,       u"admart"_s};
+
+QString howToCreate(const QString& path)
+{
+    const QString dir = QFileInfo(path).absolutePath();
+    return u"\n\nPara crear una base de datos nueva ejecute:\n  kestrel --init-db --data-dir \""_s +
+           QDir::toNativeSeparators(dir) + u"\""_s;
+}
+
+QString quoted(const QString& identifier)
+{
+    return u'"' + identifier + u'"';
+}
+
+std::atomic<int> connectionCounter{0};
+
+QString newConnectionName()
+{
+    return u"kestrel-store-"_s + QString::number(++connectionCounter);
+}
+
+class ScopedConnection {
+public:
+    explicit ScopedConnection(const QString& name) : m_name(name) {}
+    ~ScopedConnection()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            if (db.isValid())
+                db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+
+private:
+    QString m_name;
+};
+
+bool execAll(QSqlDatabase& db, const QStringList& statements, QString* error)
+{
+    for (const QString& sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) {
+            *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList creationStatements()
+{
+    QStringList statements;
+    for (const TableDef& table : storeTables()) {
+        QStringList columns;
+        for (const ColumnDef& c : table.columns)
+            columns << quoted(c.name) + u' ' + c.type;
+        statements << u"CREATE TABLE "_s + quoted(table.name) + u" ("_s + columns.join(u", "_s) +
+                          u')';
+    }
+    statements << u"CREATE INDEX \"INFORMES_FECHA\" ON \"INFORMES\" (\"FECHA\")"_s;
+    statements << u"CREATE INDEX \"CYBER_PC\" ON \"CYBER\" (\"PC\")"_s;
+    return statements;
+}
+
+bool insertAdmin(QSqlDatabase& db, QString* error)
+{
+    QStringList values;
+    for (qsizetype i = 0; i < OperatorRights.size(); ++i)
+        values << u"1"_s;
+    QSqlQuery q(db);
+    q.prepare(u"INSERT INTO \"Operadores\" (\"Usuario\", \"password\", "_s +
+              OperatorRights.join(u", "_s) + u") VALUES (?, ?, "_s + values.join(u", "_s) + u')');
+    q.addBindValue(u"admin"_s);
+    q.addBindValue(u""_s);
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// Amounts and rates are stored as numbers, so the store reads the same whatever the regional
+// format of the machine; the console shows them as regional texts.
+const std::vector<TableDef>& storeTables()
+{
+    static const std::vector<TableDef> tables = [] {
+        std::vector<TableDef> t;
+        t.push_back({u"CYBER"_s,
+                     {{u"PC"_s, Name},
+                      {u"PCIP"_s, Text},
+                      {u"TIEMPO"_s, Text},
+                      {u"MODALIDAD"_s, Text},
+                      {u"TARIFA"_s, Number},
+                      {u"TARIFBAS"_s, Number},
+                      {u"CLIENTE"_s, Text},
+                      {u"TOTAL"_s, Number},
+                      {u"LSTVARX"_s, Text},
+                      {u"vartipex"_s, Text},
+                      {u"vartipex2"_s, Text},
+                      {u"vartipex3"_s, Text},
+                      {u"PCMAC"_s, Text},
+                      {u"PCNAME"_s, Text},
+                      {u"TARIFM"_s, Text},
+                      {u"TARFC"_s, Text}}});
+        t.push_back({u"TARIFAS"_s,
+                     {{u"CODIGO"_s, Key},
+                      {u"NOMBRE"_s, Name},
+                      {u"TARIFA"_s, Number},
+                      {u"TARIF_MIN"_s, Number},
+                      {u"TIPO"_s, Text}}});
+        t.push_back({u"TAIFASC"_s,
+                     {{u"CODIGO"_s, Whole},
+                      {u"VALUE"_s, Text},
+                      {u"TARIF"_s, Number},
+                      {u"NOMBRE"_s, Name}}});
+        t.push_back({u"CUENTAS"_s,
+                     {{u"USER"_s, Name},
+                      {u"PASSWORD"_s, Text},
+                      {u"TIMERES"_s, Text},
+                      {u"LASTVISIT"_s, Text},
+                      {u"TARIFBAS"_s, Number},
+                      {u"TIMECAD"_s, Text}}});
+        // FECHA holds ISO dates (yyyy-MM-dd): equal for one day and ordered as calendar dates.
+        t.push_back({u"INFORMES"_s,
+                     {{u"FECHA"_s, Text},
+                      {u"HORA"_s, Text},
+                      {u"VALOR"_s, Text},
+                      {u"USER"_s, Text},
+                      {u"PC"_s, Text},
+                      {u"DESCRIP"_s, Text},
+                      {u"OPERADOR"_s, Name}}});
+        t.push_back({u"Impresoras"_s,
+                     {{u"nombre"_s, Name},
+                      {u"valorporprint"_s, Number},
+                      {u"cantdest"_s, Number},
+                      {u"pordesct"_s, Number}}});
+        t.push_back({u"Impresiones"_s,
+                     {{u"PC"_s, Name},
+                      {u"impresora"_s, Text},
+                      {u"cantidad"_s, Whole},
+                      {u"pagimpres"_s, Whole},
+                      {u"valor"_s, Text},
+                      {u"fecha"_s, Text},
+                      {u"hora"_s, Text},
+                      {u"jobid"_s, Whole}}});
+        std::vector<ColumnDef> operators = {{u"Usuario"_s, Name}, {u"password"_s, Text}};
+        for (const QString& right : OperatorRights)
+            operators.push_back({right, Flag});
+        t.push_back({u"Operadores"_s, operators});
+        t.push_back({u"Teclado"_s,
+                     {{u"Codigo"_s, Text},
+                      {u"Accion"_s, Text},
+                      {u"Operador"_s, Name},
+                      {u"CodAsc"_s, Text},
+                      {u"CodAcc"_s, Text}}});
+        t.push_back({u"Articulos"_s,
+                     {{u"Codigo"_s, Key},
+                      {u"Articulo"_s, Text},
+                      {u"Descripcion"_s, Text},
+                      {u"Stock"_s, Number},
+                      {u"PVP"_s, Number},
+                      {u"Costo"_s, Number}}});
+        return t;
+    }();
+    return tables;
+}
+
+DataStore::DataStore() : m_connectionName(newConnectionName()) {}
+
+DataStore::~DataStore()
+{
+    close();
+}
+
+QString DataStore::fileName()
+{
+    return u"Database.mdb"_s;
+}
+
+QString DataStore::pathIn(const QString& dataDir)
+{
+    return QDir(dataDir).absoluteFilePath(fileName());
+}
+
+std::optional<QString> DataStore::create(const QString& path)
+{
+    const QFileInfo target(path);
+    if (target.exists())
+        return u"Ya existe la base de datos:\n"_s + QDir::toNativeSeparators(path) +
+               u"\nNo se sobrescribe."_s;
+    if (!target.absoluteDir().exists())
+        return u"No existe la carpeta:\n"_s + QDir::toNativeSeparators(target.absolutePath());
+
+    // Built beside the target and moved into place at the end, so a failure leaves no half store.
+    const QString temp = path + u".new"_s;
+    QFile::remove(temp);
+    QString error;
+    {
+        const QString name = newConnectionName();
+        ScopedConnection guard(name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        db.setDatabaseName(temp);
+        bool ok = db.open();
+        if (!ok)
+            error = db.lastError().text();
+        ok = ok && db.transaction();
+        ok = ok && execAll(db, creationStatements(), &error);
+        ok = ok && insertAdmin(db, &error);
+        ok = ok &&
+             execAll(db, {u"PRAGMA user_version = "_s + QString::number(SchemaVersion)}, &error);
+        if (ok && !db.commit()) {
+            ok = false;
+            error = db.lastError().text();
+        }
+        if (!ok && error.isEmpty())
+            error = db.lastError().text();
+    }
+    if (error.isEmpty() && !QFile::rename(temp, path))
+        error = u"no se pudo mover el archivo nuevo a su lugar"_s;
+    if (!error.isEmpty()) {
+        QFile::remove(temp);
+        return u"No se pudo crear la base de datos:\n"_s + QDir::toNativeSeparators(path) +
+               u"\n"_s + error;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Reads the layout of an open store; changes nothing.
+std::optional<QString> checkLayout(QSqlDatabase& db, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QSqlQuery version(db);
+    if (!version.exec(u"PRAGMA user_version"_s) || !version.next())
+        return u"El archivo no es una base de datos de Kestrel:\n"_s + shown + u"\n"_s +
+               version.lastError().text() + howToCreate(path);
+    if (version.value(0).toInt() > DataStore::SchemaVersion)
+        return u"La base de datos fue creada por una version mas nueva de Kestrel:\n"_s + shown;
+
+    for (const TableDef& table : storeTables()) {
+        QSqlQuery columns(db);
+        if (!columns.exec(u"PRAGMA table_info("_s + quoted(table.name) + u')'))
+            return u"No se puede leer la base de datos:\n"_s + shown + u"\n"_s +
+                   columns.lastError().text();
+        QStringList present;
+        while (columns.next())
+            present << columns.value(1).toString();
+        if (present.isEmpty())
+            return u"La base de datos no es valida: falta la tabla "_s + table.name + u".\n"_s +
+                   shown + howToCreate(path);
+        for (const ColumnDef& column : table.columns) {
+            if (!present.contains(column.name, Qt::CaseInsensitive))
+                return u"La base de datos no es valida: falta la columna "_s + column.name +
+                       u" en la tabla "_s + table.name + u".\n"_s + shown + howToCreate(path);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> applyPragmas(QSqlDatabase& db, const QString& path)
+{
+    // Every commit reaches the disk before the console goes on; WAL keeps that cheap.
+    QSqlQuery pragmas(db);
+    if (!pragmas.exec(u"PRAGMA journal_mode = WAL"_s) ||
+        !pragmas.exec(u"PRAGMA synchronous = FULL"_s))
+        return u"No se puede usar la base de datos:\n"_s + QDir::toNativeSeparators(path) +
+               u"\n"_s + pragmas.lastError().text();
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> DataStore::open(const QString& path)
+{
+    close();
+    const QString shown = QDir::toNativeSeparators(path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return u"No se encuentra la base de datos:\n"_s + shown + howToCreate(path);
+    if (!info.isFile() || !info.isReadable() || !info.isWritable())
+        return u"No se puede abrir la base de datos (sin permiso de lectura y escritura):\n"_s +
+               shown;
+
+    std::optional<QString> error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connectionName);
+        // mode=rw: SQLite must never create the file behind the operator's back.
+        db.setDatabaseName(
+            QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            u"?mode=rw"_s);
+        db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"_s);
+        if (!db.open())
+            error = u"No se puede abrir la base de datos:\n"_s + shown + u"\n"_s +
+                    db.lastError().text();
+        if (!error)
+            error = checkLayout(db, path);
+        if (!error)
+            error = applyPragmas(db, path);
+        if (error)
+            db.close();
+        else
+            m_db = db;
+    }
+    if (error) {
+        QSqlDatabase::removeDatabase(m_connectionName);
+        return error;
+    }
+    m_path = info.absoluteFilePath();
+    return std::nullopt;
+}
+
+void DataStore::close()
+{
+    if (!m_db.isValid() && !QSqlDatabase::contains(m_connectionName))
+        return;
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+} // namespace kestrel

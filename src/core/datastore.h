@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kestrel {
+
+// The layout of the data store, in one place: every table and column the console uses.
+struct ColumnDef {
+    QString name;
+    QString type; // SQL type and constraints
+};
+
+struct TableDef {
+    QString name;
+    std::vector<ColumnDef> columns;
+};
+
+const std::vector<TableDef>& storeTables();
+
+// The data store: one SQLite file named Database.mdb in the data folder.
+class DataStore {
+public:
+    static constexpr int SchemaVersion = 1;
+
+    DataStore();
+    ~DataStore();
+    DataStore(const DataStore&) = delete;
+    DataStore& operator=(const DataStore&) = delete;
+
+    static QString fileName();
+    static QString pathIn(const QString& dataDir);
+
+    // Creates a new store with every table and the operator "admin" (no password, every right).
+    // Refuses to overwrite an existing file. Returns the reason on failure.
+    static std::optional<QString> create(const QString& path);
+
+    // Opens an existing store and checks its layout. Nothing is created or changed when the file
+    // is missing, unreadable or lacks a table or column; the reason comes back as a message for
+    // the operator that names the file and says how to create one.
+    std::optional<QString> open(const QString& path);
+    void close();
+
+    bool isOpen() const { return m_db.isOpen(); }
+    QSqlDatabase database() const { return m_db; }
+    QString path() const { return m_path; }
+
+private:
+    QString m_connectionName;
+    QString m_path;
+    QSqlDatabase m_db;
+};
+
+} // namespace kestrel

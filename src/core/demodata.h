@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+namespace kestrel {
+
+// Fills a new data store with a small café to try the console on: eight stations on loopback
+// addresses and a standard tariff. Returns the reason on failure.
+std::optional<QString> seedDemoCafe(QSqlDatabase db);
+
+} // namespace kestrel

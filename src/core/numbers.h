@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringView>
+
+#include <compare>
+#include <optional>
+
+namespace kestrel {
+
+// Every conversion between numbers and the texts the console shows or stores lives here.
+//
+// Rounding is decimal: a double is taken as its 15 significant digits and a single-precision
+// value as its 7 significant digits (the digits an operator would see), then rounded. Display
+// formatting rounds ties away from zero (2,675 -> 2,68); currency rounds ties to even.
+
+// The leading number of a text: leading blanks skipped, an optional sign, digits with the full
+// stop as decimal sign and an optional exponent. A text without a leading number gives 0.
+// "12abc" -> 12, "3,5" -> 3, "abc" -> 0, "" -> 0.
+double leadingNumber(QStringView text);
+
+// Regional fixed formatting: `decimals` decimals, a leading zero and the locale's digit grouping.
+QString formatDouble(double value, int decimals, const QLocale& locale = QLocale());
+QString formatSingle(float value, int decimals, const QLocale& locale = QLocale());
+
+// An amount as the console shows it: two decimals, regional format.
+inline QString formatAmount(double value, const QLocale& locale = QLocale())
+{
+    return formatDouble(value, 2, locale);
+}
+
+// Regional general number text: as many decimals as needed, no grouping (1.5 -> "1,5").
+QString formatGeneralDouble(double value, const QLocale& locale = QLocale());
+QString formatGeneralSingle(float value, const QLocale& locale = QLocale());
+
+// Reads a regional number text back: regional decimal sign, digit grouping accepted. Where the
+// locale's decimal sign is not the full stop, a text with a full stop that is not valid grouping
+// ("1.5", typed on a numeric keypad) reads the full stop as decimal sign. Anything else that is
+// not a number gives nothing.
+std::optional<double> parseNumber(QStringView text, const QLocale& locale = QLocale());
+std::optional<float> parseSingle(QStringView text, const QLocale& locale = QLocale());
+
+// An amount text re-formatted with two decimals ("1,5" -> "1,50"); a text that is not a number
+// counts as 0.
+QString normalizeAmount(QStringView text, const QLocale& locale = QLocale());
+
+// Fixed-point currency with four decimals. Conversions from floating point round half to even.
+class Money {
+public:
+    static constexpr qint64 Scale = 10000;
+
+    constexpr Money() = default;
+    static constexpr Money fromUnits(qint64 units)
+    {
+        Money m;
+        m.m_units = units;
+        return m;
+    }
+    static Money fromDouble(double value);
+    static Money fromSingle(float value);
+
+    constexpr qint64 units() const { return m_units; }
+    double toDouble() const { return double(m_units) / Scale; }
+    float toSingle() const { return float(toDouble()); }
+    bool isZero() const { return m_units == 0; }
+
+    // Regional text with `decimals` decimals (ties away from zero).
+    QString format(int decimals = 2, const QLocale& locale = QLocale()) const;
+
+    Money operator+(Money other) const { return fromUnits(m_units + other.m_units); }
+    Money operator-(Money other) const { return fromUnits(m_units - other.m_units); }
+    Money& operator+=(Money other)
+    {
+        m_units += other.m_units;
+        return *this;
+    }
+    Money& operator-=(Money other)
+    {
+        m_units -= other.m_units;
+        return *this;
+    }
+    // Multiplication by a count or a rate; the result is rounded half to even.
+    Money operator*(double factor) const;
+
+    constexpr auto operator<=>(const Money&) const = default;
+
+private:
+    qint64 m_units = 0;
+};
+
+} // namespace kestrel

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace kestrel {
+
+// What a flow asks or tells the operator. The console answers with message boxes, the tests with
+// scripted answers, so no flow ever waits on a real box in a test.
+class Prompts {
+public:
+    enum class Icon { None, Information, Exclamation, Critical };
+
+    virtual ~Prompts() = default;
+    // A Yes/No question with the question icon; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    virtual void tell(Icon icon, const QString& text) = 0;
+};
+
+} // namespace kestrel

@@ -1,0 +1,216 @@
+#include "core/datastore.h"
+#include "support/testsupport.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+QByteArray fileHash(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// Runs statements on a store file through a connection of its own (the "other program").
+void alter(const QString& path, const QStringList& statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"alter"_s);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        for (const QString& sql : statements) {
+            QSqlQuery q(db);
+            QVERIFY2(q.exec(sql), qPrintable(sql));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"alter"_s);
+}
+
+QStringList columnsOf(QSqlDatabase db, const QString& table)
+{
+    QSqlQuery q(db);
+    q.exec(u"PRAGMA table_info(\""_s + table + u"\")"_s);
+    QStringList names;
+    while (q.next())
+        names << q.value(1).toString();
+    return names;
+}
+
+} // namespace
+
+class TestDataStore : public QObject {
+    Q_OBJECT
+private slots:
+    void newStoreHasEveryTableAndColumn_data();
+    void newStoreHasEveryTableAndColumn();
+    void newStoreHasAdminWithEveryRight();
+    void createRefusesToOverwrite();
+    void createInMissingFolderLeavesNothing();
+    void openRefusesAndChangesNothing_data();
+    void openRefusesAndChangesNothing();
+    void quotesInValuesAreJustText();
+    void namesCompareIgnoringCase();
+};
+
+void TestDataStore::newStoreHasEveryTableAndColumn_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QStringList>("columns");
+    QTest::newRow("CYBER") << u"CYBER"_s
+                           << QStringList{
+                                  u"PC"_s,      u"PCIP"_s,     u"TIEMPO"_s,    u"MODALIDAD"_s,
+                                  u"TARIFA"_s,  u"TARIFBAS"_s, u"CLIENTE"_s,   u"TOTAL"_s,
+                                  u"LSTVARX"_s, u"vartipex"_s, u"vartipex2"_s, u"vartipex3"_s,
+                                  u"PCMAC"_s,   u"PCNAME"_s,   u"TARIFM"_s,    u"TARFC"_s};
+    QTest::newRow("TARIFAS") << u"TARIFAS"_s
+                             << QStringList{u"CODIGO"_s, u"NOMBRE"_s, u"TARIFA"_s, u"TARIF_MIN"_s,
+                                            u"TIPO"_s};
+    QTest::newRow("TAIFASC") << u"TAIFASC"_s
+                             << QStringList{u"CODIGO"_s, u"VALUE"_s, u"TARIF"_s, u"NOMBRE"_s};
+    QTest::newRow("CUENTAS") << u"CUENTAS"_s
+                             << QStringList{u"USER"_s,      u"PASSWORD"_s, u"TIMERES"_s,
+                                            u"LASTVISIT"_s, u"TARIFBAS"_s, u"TIMECAD"_s};
+    QTest::newRow("INFORMES") << u"INFORMES"_s
+                              << QStringList{u"FECHA"_s, u"HORA"_s,    u"VALOR"_s,   u"USER"_s,
+                                             u"PC"_s,    u"DESCRIP"_s, u"OPERADOR"_s};
+    QTest::newRow("Impresoras") << u"Impresoras"_s
+                                << QStringList{u"nombre"_s, u"valorporprint"_s, u"cantdest"_s,
+                                               u"pordesct"_s};
+    QTest::newRow("Impresiones") << u"Impresiones"_s
+                                 << QStringList{u"PC"_s,        u"impresora"_s, u"cantidad"_s,
+                                                u"pagimpres"_s, u"valor"_s,     u"fecha"_s,
+                                                u"hora"_s,      u"jobid"_s};
+    QTest::newRow("Operadores") << u"Operadores"_s
+                                << QStringList{u"Usuario"_s,       u"password"_s,
+                                               u"modifyoption"_s,  u"createcaccount"_s,
+                                               u"modifyaccount"_s, u"incrementaccounts"_s,
+                                               u"viewinfor"_s,     u"creaoperator"_s,
+                                               u"chatcserver"_s,   u"admart"_s};
+    QTest::newRow("Teclado") << u"Teclado"_s
+                             << QStringList{u"Codigo"_s, u"Accion"_s, u"Operador"_s, u"CodAsc"_s,
+                                            u"CodAcc"_s};
+    QTest::newRow("Articulos") << u"Articulos"_s
+                               << QStringList{u"Codigo"_s, u"Articulo"_s, u"Descripcion"_s,
+                                              u"Stock"_s,  u"PVP"_s,      u"Costo"_s};
+}
+
+void TestDataStore::newStoreHasEveryTableAndColumn()
+{
+    QFETCH(QString, table);
+    QFETCH(QStringList, columns);
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    const QStringList present = columnsOf(t.db(), table);
+    for (const QString& c : columns)
+        QVERIFY2(present.contains(c), qPrintable(table + u'.' + c));
+}
+
+void TestDataStore::newStoreHasAdminWithEveryRight()
+{
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM Operadores"_s).toInt(), 1);
+    QCOMPARE(t.scalar(u"SELECT Usuario FROM Operadores"_s).toString(), u"admin"_s);
+    QCOMPARE(t.scalar(u"SELECT password FROM Operadores"_s).toString(), QString());
+    QCOMPARE(t.scalar(u"SELECT modifyoption + createcaccount + modifyaccount + incrementaccounts"
+                      u" + viewinfor + creaoperator + chatcserver + admart FROM Operadores"_s)
+                 .toInt(),
+             8);
+    QCOMPARE(t.scalar(u"PRAGMA user_version"_s).toInt(), DataStore::SchemaVersion);
+    QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM CYBER"_s).toInt(), 0);
+}
+
+void TestDataStore::createRefusesToOverwrite()
+{
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    QVERIFY(t.exec(u"INSERT INTO CYBER (PC) VALUES ('PC01')"_s));
+    t.store().close();
+    const QByteArray before = fileHash(t.path());
+    const auto error = DataStore::create(t.path());
+    QVERIFY(error.has_value());
+    QVERIFY(error->contains(u"Ya existe"_s));
+    QCOMPARE(fileHash(t.path()), before);
+}
+
+void TestDataStore::createInMissingFolderLeavesNothing()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"no/such/folder/Database.mdb"_s);
+    QVERIFY(DataStore::create(path).has_value());
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestDataStore::openRefusesAndChangesNothing_data()
+{
+    QTest::addColumn<QString>("damage");  // how the store is spoilt
+    QTest::addColumn<QString>("message"); // part of the message to the operator
+    QTest::newRow("missing file") << u"remove"_s << u"No se encuentra la base de datos"_s;
+    QTest::newRow("not a database") << u"garbage"_s << u"no es una base de datos"_s;
+    QTest::newRow("empty file") << u"empty"_s << u"falta la tabla CYBER"_s;
+    QTest::newRow("missing table") << u"DROP TABLE INFORMES"_s << u"falta la tabla INFORMES"_s;
+    QTest::newRow("missing column") << u"ALTER TABLE CYBER DROP COLUMN TARFC"_s
+                                    << u"falta la columna TARFC en la tabla CYBER"_s;
+    QTest::newRow("newer layout") << u"PRAGMA user_version = 99"_s << u"version mas nueva"_s;
+}
+
+void TestDataStore::openRefusesAndChangesNothing()
+{
+    QFETCH(QString, damage);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = DataStore::pathIn(dir.path());
+    if (damage != u"remove"_s && damage != u"garbage"_s && damage != u"empty"_s) {
+        QVERIFY(!DataStore::create(path).has_value());
+        alter(path, {damage});
+    } else if (damage != u"remove"_s) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (damage == u"garbage"_s)
+            f.write(QByteArray("Standard Jet DB\0\0\0 not sqlite at all", 36).repeated(200));
+    }
+    const QByteArray before = fileHash(path);
+
+    DataStore store;
+    const auto error = store.open(path);
+    QVERIFY(error.has_value());
+    QVERIFY2(error->contains(message), qPrintable(*error));
+    QVERIFY2(error->contains(path), qPrintable(*error));
+    QVERIFY(!store.isOpen());
+    QCOMPARE(fileHash(path), before);
+    QCOMPARE(QFile::exists(path), damage != u"remove"_s);
+    if (damage == u"remove"_s)
+        QVERIFY(error->contains(u"--init-db"_s));
+}
+
+void TestDataStore::quotesInValuesAreJustText()
+{
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    const QString name = u"O'Brien\"; DROP TABLE CYBER; --"_s;
+    QVERIFY(t.exec(u"INSERT INTO INFORMES (USER, OPERADOR) VALUES (?, ?)"_s, {name, name}));
+    QCOMPARE(t.scalar(u"SELECT USER FROM INFORMES WHERE OPERADOR = ?"_s, {name}).toString(), name);
+    QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM CYBER"_s).toInt(), 0);
+}
+
+void TestDataStore::namesCompareIgnoringCase()
+{
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM Operadores WHERE Usuario = 'ADMIN'"_s).toInt(), 1);
+    QVERIFY(t.exec(u"INSERT INTO CUENTAS (USER) VALUES ('Jose')"_s));
+    QCOMPARE(t.scalar(u"SELECT USER FROM CUENTAS WHERE USER = 'jose'"_s).toString(), u"Jose"_s);
+}
+
+QTEST_GUILESS_MAIN(TestDataStore)
+#include "tst_datastore.moc"

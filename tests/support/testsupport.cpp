@@ -1,0 +1,79 @@
+#include "testsupport.h"
+
+#include <QLocale>
+#include <QSqlError>
+#include <QTest>
+
+namespace kestrel::test {
+
+void pinCafeLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Ecuador));
+}
+
+bool ScriptedPrompts::askYesNo(const QString& text)
+{
+    questions << text;
+    if (m_answers.isEmpty()) {
+        unexpectedQuestions << text;
+        return false;
+    }
+    return m_answers.takeFirst();
+}
+
+void ScriptedPrompts::tell(Icon icon, const QString& text)
+{
+    told << Told{icon, text};
+}
+
+QStringList ScriptedPrompts::toldTexts() const
+{
+    QStringList texts;
+    for (const Told& t : told)
+        texts << t.text;
+    return texts;
+}
+
+TempStore::TempStore()
+{
+    if (!m_dir.isValid())
+        return;
+    if (const auto error = DataStore::create(path())) {
+        qWarning("create: %s", qPrintable(*error));
+        return;
+    }
+    if (const auto error = m_store.open(path())) {
+        qWarning("open: %s", qPrintable(*error));
+        return;
+    }
+    m_valid = true;
+}
+
+bool TempStore::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(m_store.database());
+    if (!q.prepare(sql)) {
+        qWarning("prepare %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return false;
+    }
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        qWarning("exec %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
+QVariant TempStore::scalar(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(m_store.database());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec() || !q.next())
+        return {};
+    return q.value(0);
+}
+
+} // namespace kestrel::test

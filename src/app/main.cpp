@@ -1,0 +1,184 @@
+// kestrel: the operator's console of an internet café.
+//
+//   kestrel [--data-dir DIR]              start the console on DIR/Database.mdb
+//   kestrel --init-db [--demo] [--data-dir DIR]
+//                                         create a new data store (with a demo café)
+//
+// The data folder defaults to the program's own folder. Exit status: 0 normal end, 1 refused to
+// start (bad arguments, another console on the same data folder, no display), 2 data store
+// missing, unreadable or not valid.
+
+#include "app/startup.h"
+#include "core/datastore.h"
+#include "core/demodata.h"
+#include "core/settings.h"
+#include "ui/messageboxprompts.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QLockFile>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+enum ExitStatus { Ok = 0, Refused = 1, StoreRefused = 2 };
+
+void printErr(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+struct Options {
+    QString dataDir;
+    bool initDb = false;
+    bool demo = false;
+};
+
+std::optional<Options> parseOptions(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Kestrel, consola del operador de cibercafe."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption dataDir(u"data-dir"_s,
+                                     u"Carpeta de la base de datos (Database.mdb)."_s, u"DIR"_s);
+    const QCommandLineOption initDb(u"init-db"_s, u"Crea una base de datos nueva y termina."_s);
+    const QCommandLineOption demo(u"demo"_s,
+                                  u"Con --init-db: agrega puestos y una tarifa de ejemplo."_s);
+    parser.addOption(dataDir);
+    parser.addOption(initDb);
+    parser.addOption(demo);
+    if (!parser.parse(app.arguments())) {
+        printErr(parser.errorText() + u"\n\n"_s + parser.helpText());
+        return std::nullopt;
+    }
+    if (parser.isSet(u"help"_s))
+        parser.showHelp(Ok);
+    if (parser.isSet(u"version"_s))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty() || (parser.isSet(demo) && !parser.isSet(initDb))) {
+        printErr(parser.helpText());
+        return std::nullopt;
+    }
+    Options o;
+    o.dataDir = parser.isSet(dataDir) ? QDir(parser.value(dataDir)).absolutePath()
+                                      : QCoreApplication::applicationDirPath();
+    o.initDb = parser.isSet(initDb);
+    o.demo = parser.isSet(demo);
+    return o;
+}
+
+int initDataStore(const Options& o)
+{
+    const QString path = DataStore::pathIn(o.dataDir);
+    if (const auto error = DataStore::create(path)) {
+        printErr(*error);
+        return Refused;
+    }
+    if (o.demo) {
+        DataStore store;
+        auto error = store.open(path);
+        if (!error)
+            error = seedDemoCafe(store.database());
+        if (error) {
+            printErr(u"No se pudo cargar el cafe de ejemplo:\n"_s + *error);
+            return Refused;
+        }
+    }
+    std::printf("%s\n", qPrintable(u"Base de datos creada: "_s + QDir::toNativeSeparators(path)));
+    return Ok;
+}
+
+bool wantsInit(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--init-db") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--version") == 0 ||
+            std::strcmp(argv[i], "-v") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool hasDisplay()
+{
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void setIdentity()
+{
+    QCoreApplication::setOrganizationName(u"Kestrel"_s);
+    QCoreApplication::setApplicationName(u"Kestrel"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Creating a data store and the help need no window.
+    if (wantsInit(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        setIdentity();
+        const auto options = parseOptions(app);
+        if (!options)
+            return Refused;
+        return initDataStore(*options);
+    }
+
+    if (!hasDisplay()) {
+        printErr(u"Kestrel necesita una pantalla y no se encontro ninguna (DISPLAY).\n"
+                 u"Sin pantalla, ejecutelo con un servidor X virtual, por ejemplo:\n"
+                 u"  xvfb-run -a kestrel --data-dir DIR"_s);
+        return Refused;
+    }
+
+    QApplication app(argc, argv);
+    setIdentity();
+    QApplication::setQuitOnLastWindowClosed(false);
+    const auto options = parseOptions(app);
+    if (!options)
+        return Refused;
+
+    std::unique_ptr<Prompts> prompts;
+    if (isHeadlessPlatform())
+        prompts = std::make_unique<StandardErrorPrompts>();
+    else
+        prompts = std::make_unique<MessageBoxPrompts>();
+
+    // One console per data folder; a second start leaves the running one undisturbed.
+    QLockFile lock(QDir(options->dataDir).filePath(u"Kestrel.lock"_s));
+    lock.setStaleLockTime(0); // only a dead owner frees the lock, never its age
+    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        const QString text = u"El Programa esta en ejecucion..."_s;
+        if (!isHeadlessPlatform())
+            printErr(text);
+        prompts->tell(Prompts::Icon::Information, text);
+        return Refused;
+    }
+
+    DataStore store;
+    if (const auto error = store.open(DataStore::pathIn(options->dataDir))) {
+        if (!isHeadlessPlatform())
+            printErr(*error);
+        prompts->tell(Prompts::Icon::Critical, *error);
+        return StoreRefused;
+    }
+
+    IniSettingsStore settingsStore;
+    Settings settings(settingsStore);
+    Startup startup(store, settings, *prompts);
+    QObject::connect(&startup, &Startup::quitRequested, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    startup.begin();
+    return app.exec();
+}

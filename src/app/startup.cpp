@@ -1,0 +1,59 @@
+#include "startup.h"
+
+#include "core/datastore.h"
+#include "operators/login.h"
+#include "operators/operatorsession.h"
+#include "stations/stationtable.h"
+#include "ui/aboutwindow.h"
+#include "ui/consolewindow.h"
+#include "ui/loginwindow.h"
+
+namespace kestrel {
+
+Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent)
+    : QObject(parent), m_store(store), m_settings(settings), m_prompts(prompts),
+      m_session(std::make_unique<OperatorSession>()), m_stations(std::make_unique<StationTable>()),
+      m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
+{
+    m_splashTimer.setSingleShot(true);
+    m_splashTimer.setInterval(SplashMs);
+    connect(&m_splashTimer, &QTimer::timeout, this, &Startup::showConsole);
+    connect(m_login.get(), &LoginWindow::loggedIn, this, [this] {
+        if (!m_console && !m_splashTimer.isActive())
+            firstLogin();
+    });
+    connect(m_login.get(), &LoginWindow::quitRequested, this, &Startup::quitRequested);
+}
+
+// The console goes before the login window it listens to.
+Startup::~Startup()
+{
+    m_console.reset();
+}
+
+void Startup::begin()
+{
+    m_login->startUp();
+}
+
+void Startup::firstLogin()
+{
+    m_splash = std::make_unique<AboutWindow>();
+    m_splash->setWindowFlag(Qt::SplashScreen);
+    m_splash->show();
+    m_login->hide();
+    m_splashTimer.start();
+}
+
+void Startup::showConsole()
+{
+    m_console = std::make_unique<ConsoleWindow>(
+        ConsoleServices{m_store, m_settings, *m_session, *m_stations, m_prompts, *m_login});
+    m_console->load();
+    m_console->show();
+    m_splashTimer.stop();
+    m_splash->hide();
+    emit consoleShown();
+}
+
+} // namespace kestrel

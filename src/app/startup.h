@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace kestrel {
+
+class AboutWindow;
+class ConsoleWindow;
+class DataStore;
+class LoginWindow;
+class OperatorSession;
+class Prompts;
+class Settings;
+class StationTable;
+
+// From the login to the console: the first successful login shows the about window as a splash
+// for one second, then the console is created, loaded and shown.
+class Startup final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int SplashMs = 1000;
+
+    Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent = nullptr);
+    ~Startup() override;
+
+    void begin();
+
+    LoginWindow* loginWindow() const { return m_login.get(); }
+    ConsoleWindow* console() const { return m_console.get(); }
+    AboutWindow* splash() const { return m_splash.get(); }
+    OperatorSession& session() const { return *m_session; }
+    StationTable& stations() const { return *m_stations; }
+
+signals:
+    void consoleShown();
+    void quitRequested();
+
+private:
+    void firstLogin();
+    void showConsole();
+
+    DataStore& m_store;
+    Settings& m_settings;
+    Prompts& m_prompts;
+    std::unique_ptr<OperatorSession> m_session;
+    std::unique_ptr<StationTable> m_stations;
+    std::unique_ptr<LoginWindow> m_login;
+    std::unique_ptr<AboutWindow> m_splash;
+    std::unique_ptr<ConsoleWindow> m_console;
+    QTimer m_splashTimer;
+};
+
+} // namespace kestrel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QLabel;
+class QMenu;
+class QAction;
+class QTreeView;
+
+namespace kestrel {
+
+class DataStore;
+class LoginWindow;
+class OperatorSession;
+class Prompts;
+class Settings;
+class StationListModel;
+class StationTable;
+
+// What the console works with, handed in by the start-up.
+struct ConsoleServices {
+    DataStore& store;
+    Settings& settings;
+    OperatorSession& session;
+    StationTable& stations;
+    Prompts& prompts;
+    LoginWindow& login;
+};
+
+// MAIX, the operator's main window.
+class ConsoleWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit ConsoleWindow(ConsoleServices services, QWidget* parent = nullptr);
+
+    // Console load, in its fixed order. Returns false when the stations could not be read.
+    void load();
+    // Applies the logged-in operator's rights and shows the operator in the status bar.
+    void validarOperator();
+
+    QString currencySymbol() const { return m_currencySymbol; }
+    QTreeView* stationList() const { return m_stationList; }
+    // 1-based panel of the status bar.
+    QLabel* statusPanel(int panel) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
+
+    ConsoleServices m_services;
+    QString m_currencySymbol;
+    StationListModel* m_model = nullptr;
+    QTreeView* m_stationList = nullptr;
+    QList<QLabel*> m_panels;
+};
+
+} // namespace kestrel

@@ -227,10 +227,10 @@ std::optional<double> parseNumber(QStringView text, const QLocale& locale)
     bool ok = false;
     double value = locale.toDouble(trimmed, &ok);
     // No number is grouped as "0.500": there the full stop can only be a decimal sign.
-    const QStringView unsigned_ =
+    const QStringView magnitude =
         trimmed.startsWith(u'-') || trimmed.startsWith(u'+') ? trimmed.mid(1) : trimmed;
     const QString zeroGroupPrefix = QChar(u'0') + locale.groupSeparator();
-    const bool zeroGroup = unsigned_.startsWith(zeroGroupPrefix);
+    const bool zeroGroup = magnitude.startsWith(zeroGroupPrefix);
     if ((!ok || zeroGroup) && locale.decimalPoint() != QLatin1String(".") &&
         trimmed.contains(u'.') && !trimmed.contains(locale.decimalPoint())) {
         value = QLocale::c().toDouble(trimmed, &ok);

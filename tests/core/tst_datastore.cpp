@@ -65,53 +65,34 @@ private slots:
 void TestDataStore::newStoreHasEveryTableAndColumn_data()
 {
     QTest::addColumn<QString>("table");
-    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QString>("columns");
     QTest::newRow("CYBER") << u"CYBER"_s
-                           << QStringList{
-                                  u"PC"_s,      u"PCIP"_s,     u"TIEMPO"_s,    u"MODALIDAD"_s,
-                                  u"TARIFA"_s,  u"TARIFBAS"_s, u"CLIENTE"_s,   u"TOTAL"_s,
-                                  u"LSTVARX"_s, u"vartipex"_s, u"vartipex2"_s, u"vartipex3"_s,
-                                  u"PCMAC"_s,   u"PCNAME"_s,   u"TARIFM"_s,    u"TARFC"_s};
-    QTest::newRow("TARIFAS") << u"TARIFAS"_s
-                             << QStringList{u"CODIGO"_s, u"NOMBRE"_s, u"TARIFA"_s, u"TARIF_MIN"_s,
-                                            u"TIPO"_s};
-    QTest::newRow("TAIFASC") << u"TAIFASC"_s
-                             << QStringList{u"CODIGO"_s, u"VALUE"_s, u"TARIF"_s, u"NOMBRE"_s};
+                           << u"PC PCIP TIEMPO MODALIDAD TARIFA TARIFBAS CLIENTE TOTAL LSTVARX "
+                              u"vartipex vartipex2 vartipex3 PCMAC PCNAME TARIFM TARFC"_s;
+    QTest::newRow("TARIFAS") << u"TARIFAS"_s << u"CODIGO NOMBRE TARIFA TARIF_MIN TIPO"_s;
+    QTest::newRow("TAIFASC") << u"TAIFASC"_s << u"CODIGO VALUE TARIF NOMBRE"_s;
     QTest::newRow("CUENTAS") << u"CUENTAS"_s
-                             << QStringList{u"USER"_s,      u"PASSWORD"_s, u"TIMERES"_s,
-                                            u"LASTVISIT"_s, u"TARIFBAS"_s, u"TIMECAD"_s};
-    QTest::newRow("INFORMES") << u"INFORMES"_s
-                              << QStringList{u"FECHA"_s, u"HORA"_s,    u"VALOR"_s,   u"USER"_s,
-                                             u"PC"_s,    u"DESCRIP"_s, u"OPERADOR"_s};
-    QTest::newRow("Impresoras") << u"Impresoras"_s
-                                << QStringList{u"nombre"_s, u"valorporprint"_s, u"cantdest"_s,
-                                               u"pordesct"_s};
+                             << u"USER PASSWORD TIMERES LASTVISIT TARIFBAS TIMECAD"_s;
+    QTest::newRow("INFORMES") << u"INFORMES"_s << u"FECHA HORA VALOR USER PC DESCRIP OPERADOR"_s;
+    QTest::newRow("Impresoras") << u"Impresoras"_s << u"nombre valorporprint cantdest pordesct"_s;
     QTest::newRow("Impresiones") << u"Impresiones"_s
-                                 << QStringList{u"PC"_s,        u"impresora"_s, u"cantidad"_s,
-                                                u"pagimpres"_s, u"valor"_s,     u"fecha"_s,
-                                                u"hora"_s,      u"jobid"_s};
+                                 << u"PC impresora cantidad pagimpres valor fecha hora jobid"_s;
     QTest::newRow("Operadores") << u"Operadores"_s
-                                << QStringList{u"Usuario"_s,       u"password"_s,
-                                               u"modifyoption"_s,  u"createcaccount"_s,
-                                               u"modifyaccount"_s, u"incrementaccounts"_s,
-                                               u"viewinfor"_s,     u"creaoperator"_s,
-                                               u"chatcserver"_s,   u"admart"_s};
-    QTest::newRow("Teclado") << u"Teclado"_s
-                             << QStringList{u"Codigo"_s, u"Accion"_s, u"Operador"_s, u"CodAsc"_s,
-                                            u"CodAcc"_s};
+                                << u"Usuario password modifyoption createcaccount modifyaccount "
+                                   u"incrementaccounts viewinfor creaoperator chatcserver admart"_s;
+    QTest::newRow("Teclado") << u"Teclado"_s << u"Codigo Accion Operador CodAsc CodAcc"_s;
     QTest::newRow("Articulos") << u"Articulos"_s
-                               << QStringList{u"Codigo"_s, u"Articulo"_s, u"Descripcion"_s,
-                                              u"Stock"_s,  u"PVP"_s,      u"Costo"_s};
+                               << u"Codigo Articulo Descripcion Stock PVP Costo"_s;
 }
 
 void TestDataStore::newStoreHasEveryTableAndColumn()
 {
     QFETCH(QString, table);
-    QFETCH(QStringList, columns);
+    QFETCH(QString, columns);
     test::TempStore t;
     QVERIFY(t.isValid());
     const QStringList present = columnsOf(t.db(), table);
-    for (const QString& c : columns)
+    for (const QString& c : columns.split(u' '))
         QVERIFY2(present.contains(c), qPrintable(table + u'.' + c));
 }
 

@@ -72,79 +72,47 @@ void TestSettings::readings_data()
     QTest::addColumn<QString>("value"); // null: the key was never written
     QTest::addColumn<QString>("name");
     QTest::addColumn<QVariant>("expected");
-
+    auto row = [](const char* tag, const QString& key, const QString& value, const QString& name,
+                  const QVariant& expected) {
+        QTest::newRow(tag) << key << value << name << expected;
+    };
     const QString absent;
-    // A fresh installation.
-    QTest::newRow("interval text default")
-        << u"pinginterval"_s << absent << u"pingIntervalText"_s << QVariant(u"1"_s);
-    QTest::newRow("interval default")
-        << u"pinginterval"_s << absent << u"pingIntervalMs"_s << QVariant(600);
-    QTest::newRow("clear after lock default")
-        << u"restorecounters"_s << absent << u"restoreCountersOnLock"_s << QVariant(true);
-    QTest::newRow("clear after expiry default")
-        << u"restorecounters"_s << absent << u"restoreCountersOnExpiry"_s << QVariant(true);
-    QTest::newRow("no lock question by default")
-        << u"questitolock"_s << absent << u"askBeforeLock"_s << QVariant(false);
-    QTest::newRow("currency default")
-        << u"moneda"_s << absent << u"currencySymbol"_s << QVariant(u"$"_s);
-    QTest::newRow("warning default")
-        << u"timetoend"_s << absent << u"timeToEndMinutes"_s << QVariant(5.0);
-    QTest::newRow("rounding default")
-        << u"redondeotar"_s << absent << u"roundTariffs"_s << QVariant(false);
-    QTest::newRow("tax default") << u"IMPUESTO"_s << absent << u"taxPercent"_s << QVariant(12.0);
-    QTest::newRow("start without waiting")
-        << u"clicktostart"_s << absent << u"clickToStart"_s << QVariant(false);
-    QTest::newRow("sub column default")
-        << u"Visualizacion4"_s << absent << u"display4"_s << QVariant(1.0);
-    // Key 11 has two defaults: shown as checked by the options, own rows only in the journal.
-    QTest::newRow("key 11 checked in the options")
-        << u"Visualizacion11"_s << absent << u"displayShown11"_s << QVariant(true);
-    QTest::newRow("key 11 restricts the journal")
-        << u"Visualizacion11"_s << absent << u"journalShowsAllOperators"_s << QVariant(false);
-
-    // Stored values.
-    QTest::newRow("interval 2 s") << u"pinginterval"_s << u"2"_s << u"pingIntervalMs"_s
-                                  << QVariant(1200);
-    QTest::newRow("interval with decimals")
-        << u"pinginterval"_s << u"1.5"_s << u"pingIntervalMs"_s << QVariant(900);
-    QTest::newRow("interval not a number")
-        << u"pinginterval"_s << u"abc"_s << u"pingIntervalMs"_s << QVariant(600);
-    QTest::newRow("interval zero")
-        << u"pinginterval"_s << u"0"_s << u"pingIntervalMs"_s << QVariant(600);
-    QTest::newRow("lock compares the text")
-        << u"restorecounters"_s << u"1.0"_s << u"restoreCountersOnLock"_s << QVariant(false);
-    QTest::newRow("expiry compares the number")
-        << u"restorecounters"_s << u"1.0"_s << u"restoreCountersOnExpiry"_s << QVariant(true);
-    QTest::newRow("counters kept")
-        << u"restorecounters"_s << u"0"_s << u"restoreCountersOnExpiry"_s << QVariant(false);
-    QTest::newRow("lock question")
-        << u"questitolock"_s << u"1"_s << u"askBeforeLock"_s << QVariant(true);
-    QTest::newRow("lock question needs exactly 1")
-        << u"questitolock"_s << u" 1"_s << u"askBeforeLock"_s << QVariant(false);
-    QTest::newRow("warning off when empty")
-        << u"timetoend"_s << u""_s << u"timeToEndMinutes"_s << QVariant(0.0);
-    QTest::newRow("warning not a number")
-        << u"timetoend"_s << u"pronto"_s << u"timeToEndMinutes"_s << QVariant(0.0);
-    QTest::newRow("warning 10") << u"timetoend"_s << u"10"_s << u"timeToEndMinutes"_s
-                                << QVariant(10.0);
-    QTest::newRow("wait to start")
-        << u"clicktostart"_s << u"2"_s << u"clickToStart"_s << QVariant(true);
-    QTest::newRow("wait to start not a number")
-        << u"clicktostart"_s << u"si"_s << u"clickToStart"_s << QVariant(false);
-    QTest::newRow("tax with decimal comma")
-        << u"IMPUESTO"_s << u"12,5"_s << u"taxPercent"_s << QVariant(12.5);
-    QTest::newRow("tax not a number")
-        << u"IMPUESTO"_s << u"iva"_s << u"taxPercent"_s << QVariant(0.0);
-    QTest::newRow("currency as typed")
-        << u"moneda"_s << u"€"_s << u"currencySymbol"_s << QVariant(u"€"_s);
-    QTest::newRow("sub column doubled")
-        << u"Visualizacion4"_s << u"2"_s << u"display4"_s << QVariant(2.0);
-    QTest::newRow("user column hidden when empty")
-        << u"Visualizacion9"_s << u""_s << u"display9"_s << QVariant(0.0);
-    QTest::newRow("journal of all operators")
-        << u"Visualizacion11"_s << u"1"_s << u"journalShowsAllOperators"_s << QVariant(true);
-    QTest::newRow("journal: only the text 0 restricts")
-        << u"Visualizacion11"_s << u""_s << u"journalShowsAllOperators"_s << QVariant(true);
+    // clang-format off
+    row("interval text default", u"pinginterval"_s, absent, u"pingIntervalText"_s, QString(u"1"_s));
+    row("interval default", u"pinginterval"_s, absent, u"pingIntervalMs"_s, 600);
+    row("clear after lock default", u"restorecounters"_s, absent, u"restoreCountersOnLock"_s, true);
+    row("clear after expiry default", u"restorecounters"_s, absent, u"restoreCountersOnExpiry"_s, true);
+    row("no lock question by default", u"questitolock"_s, absent, u"askBeforeLock"_s, false);
+    row("currency default", u"moneda"_s, absent, u"currencySymbol"_s, QString(u"$"_s));
+    row("warning default", u"timetoend"_s, absent, u"timeToEndMinutes"_s, 5.0);
+    row("rounding default", u"redondeotar"_s, absent, u"roundTariffs"_s, false);
+    row("tax default", u"IMPUESTO"_s, absent, u"taxPercent"_s, 12.0);
+    row("start without waiting", u"clicktostart"_s, absent, u"clickToStart"_s, false);
+    row("sub column default", u"Visualizacion4"_s, absent, u"display4"_s, 1.0);
+    row("key 11 checked in the options", u"Visualizacion11"_s, absent, u"displayShown11"_s, true);
+    row("key 11 restricts the journal", u"Visualizacion11"_s, absent, u"journalShowsAllOperators"_s, false);
+    row("interval 2 s", u"pinginterval"_s, u"2"_s, u"pingIntervalMs"_s, 1200);
+    row("interval with decimals", u"pinginterval"_s, u"1.5"_s, u"pingIntervalMs"_s, 900);
+    row("interval not a number", u"pinginterval"_s, u"abc"_s, u"pingIntervalMs"_s, 600);
+    row("interval zero", u"pinginterval"_s, u"0"_s, u"pingIntervalMs"_s, 600);
+    row("lock compares the text", u"restorecounters"_s, u"1.0"_s, u"restoreCountersOnLock"_s, false);
+    row("expiry compares the number", u"restorecounters"_s, u"1.0"_s, u"restoreCountersOnExpiry"_s, true);
+    row("counters kept", u"restorecounters"_s, u"0"_s, u"restoreCountersOnExpiry"_s, false);
+    row("lock question", u"questitolock"_s, u"1"_s, u"askBeforeLock"_s, true);
+    row("lock question needs exactly 1", u"questitolock"_s, u" 1"_s, u"askBeforeLock"_s, false);
+    row("warning off when empty", u"timetoend"_s, u""_s, u"timeToEndMinutes"_s, 0.0);
+    row("warning not a number", u"timetoend"_s, u"pronto"_s, u"timeToEndMinutes"_s, 0.0);
+    row("warning 10", u"timetoend"_s, u"10"_s, u"timeToEndMinutes"_s, 10.0);
+    row("wait to start", u"clicktostart"_s, u"2"_s, u"clickToStart"_s, true);
+    row("wait to start not a number", u"clicktostart"_s, u"si"_s, u"clickToStart"_s, false);
+    row("tax with decimal comma", u"IMPUESTO"_s, u"12,5"_s, u"taxPercent"_s, 12.5);
+    row("tax not a number", u"IMPUESTO"_s, u"iva"_s, u"taxPercent"_s, 0.0);
+    row("currency as typed", u"moneda"_s, u"€"_s, u"currencySymbol"_s, QString(u"€"_s));
+    row("sub column doubled", u"Visualizacion4"_s, u"2"_s, u"display4"_s, 2.0);
+    row("user column hidden when empty", u"Visualizacion9"_s, u""_s, u"display9"_s, 0.0);
+    row("journal of all operators", u"Visualizacion11"_s, u"1"_s, u"journalShowsAllOperators"_s, true);
+    row("journal: only the text 0 restricts", u"Visualizacion11"_s, u""_s, u"journalShowsAllOperators"_s, true);
+    // clang-format on
 }
 
 void TestSettings::readings()

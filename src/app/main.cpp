@@ -77,6 +77,7 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
 
 int initDataStore(const Options& o)
 {
+    QDir().mkpath(o.dataDir); // asked to create a store there: the folder comes with it
     const QString path = DataStore::pathIn(o.dataDir);
     if (const auto error = DataStore::create(path)) {
         printErr(*error);

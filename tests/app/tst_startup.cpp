@@ -109,10 +109,11 @@ void TestStartup::initDbCreatesAndNeverOverwrites()
 
 void TestStartup::initDbWithDemo()
 {
-    QTemporaryDir dir;
-    QCOMPARE(run({u"--init-db"_s, u"--demo"_s, u"--data-dir"_s, dir.path()}).exitCode, 0);
+    QTemporaryDir parent;
+    const QString dir = parent.filePath(u"nueva/cafe"_s); // folders made on the way
+    QCOMPARE(run({u"--init-db"_s, u"--demo"_s, u"--data-dir"_s, dir}).exitCode, 0);
     DataStore store;
-    QVERIFY(!store.open(DataStore::pathIn(dir.path())).has_value());
+    QVERIFY(!store.open(DataStore::pathIn(dir)).has_value());
     QSqlQuery q(store.database());
     QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM TARIFAS "
                    u"WHERE TIPO = 'ST'), (SELECT COUNT(*) FROM Operadores)"_s));

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QUrl>
 
 #include <atomic>
@@ -23,10 +22,6 @@ const QString Number = u"REAL"_s;
 const QString Whole = u"INTEGER"_s;
 const QString Flag = u"INTEGER NOT NULL DEFAULT 0"_s;
 const QString Key = u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
-
-const QStringList OperatorRights = {u"modifyoption"_s,      u"createcaccount"_s, u"modifyaccount"_s,
-                                    u"incrementaccounts"_s, u"viewinfor"_s,      u"creaoperator"_s,
-                                    u"chatcserver"_s,       u"admart"_s};
 
 QString howToCreate(const QString& path)
 {
@@ -94,11 +89,12 @@ QStringList creationStatements()
 bool insertAdmin(QSqlDatabase& db, QString* error)
 {
     QStringList values;
-    for (qsizetype i = 0; i < OperatorRights.size(); ++i)
+    for (qsizetype i = 0; i < operatorRightColumns().size(); ++i)
         values << u"1"_s;
     QSqlQuery q(db);
     q.prepare(u"INSERT INTO \"Operadores\" (\"Usuario\", \"password\", "_s +
-              OperatorRights.join(u", "_s) + u") VALUES (?, ?, "_s + values.join(u", "_s) + u')');
+              operatorRightColumns().join(u", "_s) + u") VALUES (?, ?, "_s + values.join(u", "_s) +
+              u')');
     q.addBindValue(u"admin"_s);
     q.addBindValue(u""_s);
     if (!q.exec()) {
@@ -109,6 +105,14 @@ bool insertAdmin(QSqlDatabase& db, QString* error)
 }
 
 } // namespace
+
+const QStringList& operatorRightColumns()
+{
+    static const QStringList columns = {
+        u"modifyoption"_s, u"createcaccount"_s, u"modifyaccount"_s, u"incrementaccounts"_s,
+        u"viewinfor"_s,    u"creaoperator"_s,   u"chatcserver"_s,   u"admart"_s};
+    return columns;
+}
 
 // Amounts and rates are stored as numbers, so the store reads the same whatever the regional
 // format of the machine; the console shows them as regional texts.
@@ -175,7 +179,7 @@ const std::vector<TableDef>& storeTables()
                       {u"hora"_s, Text},
                       {u"jobid"_s, Whole}}});
         std::vector<ColumnDef> operators = {{u"Usuario"_s, Name}, {u"password"_s, Text}};
-        for (const QString& right : OperatorRights)
+        for (const QString& right : operatorRightColumns())
             operators.push_back({right, Flag});
         t.push_back({u"Operadores"_s, operators});
         t.push_back({u"Teclado"_s,

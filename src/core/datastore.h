@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -20,6 +21,9 @@ struct TableDef {
 };
 
 const std::vector<TableDef>& storeTables();
+
+// The eight right columns of table Operadores, in the order of the rights.
+const QStringList& operatorRightColumns();
 
 // The data store: one SQLite file named Database.mdb in the data folder.
 class DataStore {

@@ -2,7 +2,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStringList>
 
 using namespace Qt::Literals::StringLiterals;

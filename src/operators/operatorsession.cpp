@@ -1,17 +1,12 @@
 #include "operatorsession.h"
 
-#include <QStringList>
-
-using namespace Qt::Literals::StringLiterals;
+#include "core/datastore.h"
 
 namespace kestrel {
 
 QString rightColumn(Right right)
 {
-    static const QStringList columns = {
-        u"modifyoption"_s, u"createcaccount"_s, u"modifyaccount"_s, u"incrementaccounts"_s,
-        u"viewinfor"_s,    u"creaoperator"_s,   u"chatcserver"_s,   u"admart"_s};
-    return columns.at(int(right));
+    return operatorRightColumns().at(int(right));
 }
 
 void OperatorSession::logIn(const OperatorRecord& record)

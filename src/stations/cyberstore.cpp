@@ -16,13 +16,18 @@ QString text(const QVariant& v)
     return v.isNull() ? QString() : v.toString();
 }
 
+bool isNumber(const QVariant& v)
+{
+    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
+           v.typeId() == QMetaType::Int;
+}
+
 // A stored amount, shown with two decimals; null stays empty.
 QString amount(const QVariant& v)
 {
     if (v.isNull())
         return {};
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
-        v.typeId() == QMetaType::Int)
+    if (isNumber(v))
         return formatAmount(v.toDouble());
     return normalizeAmount(v.toString());
 }
@@ -31,8 +36,7 @@ QString amount(const QVariant& v)
 QString rate(const QVariant& v)
 {
     float r = 0.0f;
-    if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
-        v.typeId() == QMetaType::Int)
+    if (isNumber(v))
         r = float(v.toDouble());
     else if (!v.isNull())
         r = parseSingle(v.toString()).value_or(0.0f);

@@ -7,23 +7,6 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
-namespace {
-
-const QString AddOperator =
-    u"INSERT INTO Operadores (Usuario, password, modifyoption, createcaccount, modifyaccount, "
-    u"incrementaccounts, viewinfor, creaoperator, chatcserver, admart) "
-    u"VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
-
-QVariantList operatorRow(const QString& name, const QVariant& password, const QList<int>& rights)
-{
-    QVariantList row{name, password};
-    for (int i = 0; i < RightCount; ++i)
-        row << int(rights.contains(i));
-    return row;
-}
-
-} // namespace
-
 class TestLogin : public QObject {
     Q_OBJECT
 private slots:
@@ -62,7 +45,7 @@ void TestLogin::automaticLogin()
     QVERIFY(t.exec(u"DELETE FROM Operadores"_s));
     for (qsizetype i = 0; i < operators.size(); ++i) {
         const QVariant pw = passwords[i] == u"null"_s ? QVariant() : QVariant(passwords[i]);
-        QVERIFY(t.exec(AddOperator, operatorRow(operators[i], pw, {0})));
+        QVERIFY(t.addOperator(operators[i], pw, {0}));
     }
     const auto who = LoginCheck(t.db()).automaticLogin();
     QCOMPARE(who ? who->name : QString(), expected);
@@ -101,10 +84,10 @@ void TestLogin::check()
     QFETCH(QString, name);
     test::TempStore t;
     QVERIFY(t.isValid());
-    QVERIFY(t.exec(AddOperator, operatorRow(u"Maria"_s, u"Secreta"_s, {0, 4})));
-    QVERIFY(t.exec(AddOperator, operatorRow(u"O'Hara"_s, u"q'uo\"te"_s, {})));
-    QVERIFY(t.exec(AddOperator, operatorRow(u"dup"_s, u"uno"_s, {})));
-    QVERIFY(t.exec(AddOperator, operatorRow(u"DUP"_s, u"dos"_s, {})));
+    QVERIFY(t.addOperator(u"Maria"_s, u"Secreta"_s, {0, 4}));
+    QVERIFY(t.addOperator(u"O'Hara"_s, u"q'uo\"te"_s, {}));
+    QVERIFY(t.addOperator(u"dup"_s, u"uno"_s, {}));
+    QVERIFY(t.addOperator(u"DUP"_s, u"dos"_s, {}));
 
     const auto result = LoginCheck(t.db()).check(user, password);
     QCOMPARE(int(result.outcome), outcome);
@@ -115,7 +98,7 @@ void TestLogin::rightsComeFromTheRow()
 {
     test::TempStore t;
     QVERIFY(t.isValid());
-    QVERIFY(t.exec(AddOperator, operatorRow(u"Maria"_s, u"s"_s, {0, 4, 6})));
+    QVERIFY(t.addOperator(u"Maria"_s, u"s"_s, {0, 4, 6}));
     const auto result = LoginCheck(t.db()).check(u"maria"_s, u"s"_s);
     QCOMPARE(result.outcome, LoginCheck::Outcome::Accepted);
     QCOMPARE(result.record.password, u"s"_s);

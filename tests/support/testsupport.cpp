@@ -4,6 +4,8 @@
 #include <QSqlError>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace kestrel::test {
 
 void pinCafeLocale()
@@ -63,6 +65,17 @@ bool TempStore::exec(const QString& sql, const QVariantList& values)
         return false;
     }
     return true;
+}
+
+bool TempStore::addOperator(const QString& name, const QVariant& password, const QList<int>& rights)
+{
+    const QStringList columns = operatorRightColumns();
+    QVariantList values{name, password};
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        values << int(rights.contains(int(i)));
+    return exec(u"INSERT INTO Operadores (Usuario, password, "_s + columns.join(u", "_s) +
+                    u") VALUES (?, ?"_s + u", ?"_s.repeated(columns.size()) + u')',
+                values);
 }
 
 QVariant TempStore::scalar(const QString& sql, const QVariantList& values)

@@ -66,6 +66,8 @@ public:
 
     // Runs one statement with its values bound in order; fails the test on error.
     bool exec(const QString& sql, const QVariantList& values = {});
+    // Adds an operator with the rights at the given positions (0 to 7, in column order).
+    bool addOperator(const QString& name, const QVariant& password, const QList<int>& rights);
     // The first column of the first row.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
 

@@ -21,11 +21,6 @@ using namespace kestrel;
 
 namespace {
 
-const QString AddOperator =
-    u"INSERT INTO Operadores (Usuario, password, modifyoption, createcaccount, modifyaccount, "
-    u"incrementaccounts, viewinfor, creaoperator, chatcserver, admart) "
-    u"VALUES (?, ?, 0, 0, 0, 0, ?, 0, 0, 0)"_s;
-
 struct Fixture {
     test::TempStore store;
     test::MemorySettingsStore settingsStore;
@@ -127,7 +122,7 @@ void TestLoginWindow::dialogRefusals()
     QFETCH(int, icon);
     QFETCH(QString, passwordLeft);
     Fixture f;
-    QVERIFY(f.store.exec(AddOperator, {u"caja"_s, u"x"_s, 1}));
+    QVERIFY(f.store.addOperator(u"caja"_s, u"x"_s, {int(Right::ViewReports)}));
     f.startup.begin();
     QVERIFY(f.login().isVisible());
     QCOMPARE(f.login().windowTitle(), u"Ingreso de operador"_s);
@@ -146,7 +141,7 @@ void TestLoginWindow::dialogRefusals()
 void TestLoginWindow::enterInUserMovesToPassword()
 {
     Fixture f;
-    QVERIFY(f.store.exec(AddOperator, {u"caja"_s, u"x"_s, 1}));
+    QVERIFY(f.store.addOperator(u"caja"_s, u"x"_s, {int(Right::ViewReports)}));
     f.startup.begin();
     f.login().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.login()));
@@ -163,7 +158,7 @@ void TestLoginWindow::enterInUserMovesToPassword()
 void TestLoginWindow::salirAtStartUpEndsTheProgram()
 {
     Fixture f;
-    QVERIFY(f.store.exec(AddOperator, {u"caja"_s, u"x"_s, 1}));
+    QVERIFY(f.store.addOperator(u"caja"_s, u"x"_s, {int(Right::ViewReports)}));
     QSignalSpy quit(&f.startup, &Startup::quitRequested);
     f.startup.begin();
     QTest::mouseClick(f.button("cmdsalir"), Qt::LeftButton);
@@ -174,8 +169,8 @@ void TestLoginWindow::salirAtStartUpEndsTheProgram()
 void TestLoginWindow::changeOfOperatorAppliesRightsAtOnce()
 {
     Fixture f;
-    QVERIFY(f.store.exec(AddOperator, {u"Lectora"_s, u"l"_s, 1}));
-    QVERIFY(f.store.exec(AddOperator, {u"Caja"_s, u"c"_s, 0}));
+    QVERIFY(f.store.addOperator(u"Lectora"_s, u"l"_s, {int(Right::ViewReports)}));
+    QVERIFY(f.store.addOperator(u"Caja"_s, u"c"_s, {}));
     QSignalSpy shown(&f.startup, &Startup::consoleShown);
     f.startup.begin();
     f.type(u"admin"_s, u""_s);

@@ -12,8 +12,8 @@ std::optional<QString> seedDemoCafe(QSqlDatabase db)
     if (!db.transaction())
         return db.lastError().text();
     QSqlQuery q(db);
-    q.prepare(u"INSERT INTO CYBER (PC, PCIP, TIEMPO, MODALIDAD, LSTVARX, TARIFBAS) "
-              u"VALUES (?, ?, '0:00:00', '', '', 0)"_s);
+    q.prepare(u"INSERT INTO CYBER (PC, PCIP, TIEMPO, MODALIDAD, LSTVARX, TARIFBAS, TARIFA, TOTAL) "
+              u"VALUES (?, ?, '0:00:00', '', '', 0, 0, 0)"_s);
     for (int i = 1; i <= 8; ++i) {
         q.addBindValue(u"PC%1"_s.arg(i, 2, 10, QLatin1Char('0')));
         q.addBindValue(u"127.0.0.%1"_s.arg(i + 1));

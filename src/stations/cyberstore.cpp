@@ -88,7 +88,6 @@ std::optional<std::vector<Station>> CyberStore::load()
         s.pcnames = name.isEmpty() ? u"-"_s : name;
         s.TARIFM = text(q.value(14));
         s.TARFC = text(q.value(15));
-        s.LSTESTTUS = QString();
         stations.push_back(std::move(s));
     }
     return stations;

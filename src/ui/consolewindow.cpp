@@ -64,6 +64,13 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     });
 }
 
+QMenu* ConsoleWindow::addMenu(const QString& name, const QString& caption)
+{
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    return menu;
+}
+
 QAction* ConsoleWindow::addEntry(QMenu* menu, const QString& name, const QString& caption)
 {
     QAction* action = menu->addAction(caption);
@@ -71,38 +78,36 @@ QAction* ConsoleWindow::addEntry(QMenu* menu, const QString& name, const QString
     return action;
 }
 
+void ConsoleWindow::addPendingEntry(QMenu* menu, const QString& name, const QString& caption)
+{
+    addEntry(menu, name, caption)->setEnabled(false);
+}
+
 void ConsoleWindow::buildMenus()
 {
-    QMenu* archivo = menuBar()->addMenu(u"&Archivo"_s);
-    archivo->setObjectName(u"mnuarchivo"_s);
-    // Windows that are not part of the console yet stay listed, disabled.
-    addEntry(archivo, u"mnucconfig"_s, u"Configuracion"_s)->setEnabled(false);
+    QMenu* archivo = addMenu(u"mnuarchivo"_s, u"&Archivo"_s);
+    addPendingEntry(archivo, u"mnucconfig"_s, u"Configuracion"_s);
     connect(addEntry(archivo, u"submenuchanop"_s, u"Cambiar Operador"_s), &QAction::triggered,
             &m_services.login, &LoginWindow::openForChange);
     archivo->addSeparator();
     connect(addEntry(archivo, u"mnuend"_s, u"Salir"_s), &QAction::triggered, this, &QWidget::close);
 
-    QMenu* articulos = menuBar()->addMenu(u"Articulos"_s);
-    articulos->setObjectName(u"mnuarticulosmenu"_s);
-    addEntry(articulos, u"submenvender"_s, u"&Vender"_s)->setEnabled(false);
-    addEntry(articulos, u"mnuarticulos"_s, u"Administrar"_s)->setEnabled(false);
+    QMenu* articulos = addMenu(u"mnuarticulosmenu"_s, u"Articulos"_s);
+    addPendingEntry(articulos, u"submenvender"_s, u"&Vender"_s);
+    addPendingEntry(articulos, u"mnuarticulos"_s, u"Administrar"_s);
 
-    QMenu* cuentas = menuBar()->addMenu(u"&Cuentas"_s);
-    cuentas->setObjectName(u"mnucuentas"_s);
-    addEntry(cuentas, u"subnuevo"_s, u"Nuevo"_s)->setEnabled(false);
-    addEntry(cuentas, u"submmbus"_s, u"Buscar/Modificar"_s)->setEnabled(false);
+    QMenu* cuentas = addMenu(u"mnucuentas"_s, u"&Cuentas"_s);
+    addPendingEntry(cuentas, u"subnuevo"_s, u"Nuevo"_s);
+    addPendingEntry(cuentas, u"submmbus"_s, u"Buscar/Modificar"_s);
 
-    QMenu* operadores = menuBar()->addMenu(u"&Operadores"_s);
-    operadores->setObjectName(u"mnuoperadores"_s);
-    addEntry(operadores, u"submenuOp"_s, u"Administrar operadores"_s)->setEnabled(false);
+    addPendingEntry(addMenu(u"mnuoperadores"_s, u"&Operadores"_s), u"submenuOp"_s,
+                    u"Administrar operadores"_s);
 
-    QMenu* informes = menuBar()->addMenu(u"&Informes"_s);
-    informes->setObjectName(u"mnuinformes"_s);
-    addEntry(informes, u"smnudiario"_s, u"Informe Diario"_s)->setEnabled(false);
-    addEntry(informes, u"mnuinf2"_s, u"Informe Personalizado"_s)->setEnabled(false);
+    QMenu* informes = addMenu(u"mnuinformes"_s, u"&Informes"_s);
+    addPendingEntry(informes, u"smnudiario"_s, u"Informe Diario"_s);
+    addPendingEntry(informes, u"mnuinf2"_s, u"Informe Personalizado"_s);
 
-    QMenu* acerca = menuBar()->addMenu(u"&Acerca de"_s);
-    acerca->setObjectName(u"mnuacerca"_s);
+    QMenu* acerca = addMenu(u"mnuacerca"_s, u"&Acerca de"_s);
     connect(addEntry(acerca, u"mnuabout"_s, u"Acerca de Kestrel"_s), &QAction::triggered, this,
             [this] {
                 AboutWindow about(this);

@@ -33,7 +33,8 @@ class ConsoleWindow final : public QMainWindow {
 public:
     explicit ConsoleWindow(ConsoleServices services, QWidget* parent = nullptr);
 
-    // Console load, in its fixed order. Returns false when the stations could not be read.
+    // Console load, in its fixed order; a station table that cannot be read is reported and
+    // leaves the list empty.
     void load();
     // Applies the logged-in operator's rights and shows the operator in the status bar.
     void validarOperator();
@@ -49,7 +50,10 @@ protected:
 private:
     void buildMenus();
     void buildStatusBar();
+    QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
+    // An entry whose window is not part of the console yet: listed, disabled.
+    void addPendingEntry(QMenu* menu, const QString& name, const QString& caption);
 
     ConsoleServices m_services;
     QString m_currencySymbol;

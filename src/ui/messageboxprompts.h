@@ -2,9 +2,6 @@
 
 #include "core/prompts.h"
 
-#include <QPointer>
-#include <QWidget>
-
 namespace kestrel {
 
 // Questions and notices as message boxes under the program's title, over the active window.

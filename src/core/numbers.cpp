@@ -248,6 +248,25 @@ std::optional<float> parseSingle(QStringView text, const QLocale& locale)
     return float(*value);
 }
 
+std::optional<double> storedNumber(const QVariant& value, const QLocale& locale)
+{
+    if (value.isNull())
+        return std::nullopt;
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: {
+        const double d = value.toDouble();
+        return std::isfinite(d) ? std::optional<double>(d) : std::nullopt;
+    }
+    default:
+        return parseNumber(value.toString(), locale);
+    }
+}
+
 QString normalizeAmount(QStringView text, const QLocale& locale)
 {
     return formatAmount(parseNumber(text, locale).value_or(0.0), locale);
@@ -270,7 +289,55 @@ QString Money::format(int decimals, const QLocale& locale) const
 
 Money Money::operator*(double factor) const
 {
+    // A whole factor (a count of hours, of pages) multiplies exactly.
+    if (factor == std::trunc(factor) && std::abs(factor) < 1e9 &&
+        std::abs(m_units) < std::numeric_limits<qint64>::max() / 1000000000)
+        return fromUnits(m_units * qint64(factor));
     return fromDouble(toDouble() * factor);
+}
+
+void AmountMemo::newRound()
+{
+    const QString locale = QLocale().name();
+    if (locale != m_locale ||
+        m_shown.size() + m_normalized.size() + m_formatted.size() + m_formattedMoney.size() >
+            Limit) {
+        m_locale = locale;
+        m_shown.clear();
+        m_normalized.clear();
+        m_formatted.clear();
+        m_formattedMoney.clear();
+    }
+}
+
+Money AmountMemo::shown(const QString& text)
+{
+    if (auto it = m_shown.constFind(text); it != m_shown.cend())
+        return it.value();
+    const Money value = Money::fromDouble(parseNumber(normalizeAmount(text)).value_or(0.0));
+    m_shown.insert(text, value);
+    return value;
+}
+
+QString AmountMemo::normalized(const QString& text)
+{
+    if (auto it = m_normalized.constFind(text); it != m_normalized.cend())
+        return it.value();
+    return *m_normalized.insert(text, normalizeAmount(text));
+}
+
+QString AmountMemo::formatted(float value)
+{
+    if (auto it = m_formatted.constFind(value); it != m_formatted.cend())
+        return it.value();
+    return *m_formatted.insert(value, formatSingle(value, 2));
+}
+
+QString AmountMemo::formatted(Money value)
+{
+    if (auto it = m_formattedMoney.constFind(value.units()); it != m_formattedMoney.cend())
+        return it.value();
+    return *m_formattedMoney.insert(value.units(), value.format(2));
 }
 
 } // namespace kestrel

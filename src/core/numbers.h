@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
+#include <QVariant>
 
 #include <compare>
 #include <optional>
@@ -40,6 +42,10 @@ QString formatGeneralSingle(float value, const QLocale& locale = QLocale());
 // not a number gives nothing.
 std::optional<double> parseNumber(QStringView text, const QLocale& locale = QLocale());
 std::optional<float> parseSingle(QStringView text, const QLocale& locale = QLocale());
+
+// A value read from the data store as a number: a numeric value as it is, a text read in the
+// regional format. Null, or a text that is not a number, gives nothing.
+std::optional<double> storedNumber(const QVariant& value, const QLocale& locale = QLocale());
 
 // An amount text re-formatted with two decimals ("1,5" -> "1,50"); a text that is not a number
 // counts as 0.
@@ -87,6 +93,32 @@ public:
 
 private:
     qint64 m_units = 0;
+};
+
+// Amount conversions remembered, for a loop that meets the same few texts again and again (the
+// metering reads every station's amounts every second). Each gives what the function it names
+// gives for the default locale; call newRound() before each pass, so a change of the default
+// locale or a full memory starts afresh.
+class AmountMemo {
+public:
+    void newRound();
+
+    // The amount a text shows, as money: Money::fromDouble(parseNumber(normalizeAmount(text))).
+    Money shown(const QString& text);
+    // normalizeAmount(text).
+    QString normalized(const QString& text);
+    // formatSingle(value, 2) and value.format(2).
+    QString formatted(float value);
+    QString formatted(Money value);
+
+private:
+    static constexpr qsizetype Limit = 100000;
+
+    QString m_locale;
+    QHash<QString, Money> m_shown;
+    QHash<QString, QString> m_normalized;
+    QHash<float, QString> m_formatted;
+    QHash<qint64, QString> m_formattedMoney;
 };
 
 } // namespace kestrel

@@ -1,7 +1,5 @@
 #include "timetext.h"
 
-#include <QStringList>
-
 namespace kestrel::TimeText {
 
 namespace {
@@ -25,13 +23,19 @@ std::optional<qint64> wholeNumber(QStringView field, int maxDigits)
 
 std::optional<Fields> fields(QStringView text)
 {
+    // Read on every tick for every station: no splitting into a list.
     const QStringView t = text.trimmed();
-    const auto parts = t.split(u':');
-    if (parts.size() != 2 && parts.size() != 3)
+    const qsizetype first = t.indexOf(u':');
+    if (first < 0)
         return std::nullopt;
-    const auto h = wholeNumber(parts[0], 6);
-    const auto m = wholeNumber(parts[1], 2);
-    const auto s = parts.size() == 3 ? wholeNumber(parts[2], 2) : std::optional<qint64>(0);
+    const qsizetype second = t.indexOf(u':', first + 1);
+    const QStringView hours = t.left(first);
+    const QStringView minutes =
+        second < 0 ? t.mid(first + 1) : t.mid(first + 1, second - first - 1);
+    const QStringView secondsText = second < 0 ? QStringView() : t.mid(second + 1);
+    const auto h = wholeNumber(hours, 6);
+    const auto m = wholeNumber(minutes, 2);
+    const auto s = second < 0 ? std::optional<qint64>(0) : wholeNumber(secondsText, 2);
     if (!h || !m || !s || *h > MaxHours || *m > 59 || *s > 59)
         return std::nullopt;
     return Fields{*h, int(*m), int(*s)};
@@ -47,10 +51,15 @@ std::optional<qint64> toSeconds(QStringView text)
 
 QString format(const Fields& f)
 {
-    return QStringLiteral("%1:%2:%3")
-        .arg(f.hours)
-        .arg(f.minutes, 2, 10, QLatin1Char('0'))
-        .arg(f.seconds, 2, 10, QLatin1Char('0'));
+    QString text = QString::number(f.hours);
+    text.reserve(text.size() + 6);
+    text += u':';
+    text += QChar(u'0' + f.minutes / 10);
+    text += QChar(u'0' + f.minutes % 10);
+    text += u':';
+    text += QChar(u'0' + f.seconds / 10);
+    text += QChar(u'0' + f.seconds % 10);
+    return text;
 }
 
 QString fromSeconds(qint64 seconds)

@@ -31,6 +31,11 @@ private slots:
     void moneyArithmeticIsExact();
     void moneyFormat_data();
     void moneyFormat();
+    void storedNumber_data();
+    void storedNumber();
+    void memoGivesWhatTheConversionsGive_data();
+    void memoGivesWhatTheConversionsGive();
+    void memoFollowsTheLocale();
 };
 
 void TestNumbers::leadingNumber_data()
@@ -228,6 +233,9 @@ void TestNumbers::moneyArithmeticIsExact()
     QCOMPARE(Money::fromDouble(0.1) + Money::fromDouble(0.2), Money::fromDouble(0.3));
     QCOMPARE(Money::fromSingle(0.1f).units(), qint64(1000));
     QCOMPARE((Money::fromDouble(1.5) * 3.0).units(), qint64(45000));
+    QCOMPARE((Money::fromUnits(3) * 1e6).units(), qint64(3000000));  // whole factors exactly
+    QCOMPARE((Money::fromUnits(12345) * 0.5).units(), qint64(6172)); // ties to even
+    QCOMPARE((Money::fromDouble(12.0) * -2.0).format(), u"-24,00"_s);
     QCOMPARE((Money::fromDouble(10.0) - Money::fromDouble(0.01)).format(), u"9,99"_s);
     QVERIFY(Money::fromDouble(0.3) > Money::fromDouble(0.2999));
 }
@@ -249,6 +257,73 @@ void TestNumbers::moneyFormat()
     QFETCH(int, decimals);
     QFETCH(QString, expected);
     QCOMPARE(Money::fromUnits(units).format(decimals), expected);
+}
+
+void TestNumbers::storedNumber_data()
+{
+    QTest::addColumn<QVariant>("stored");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("real") << QVariant(1.5) << true << 1.5;
+    QTest::newRow("integer") << QVariant(qlonglong(7)) << true << 7.0;
+    QTest::newRow("regional text") << QVariant(u"1.234,5"_s) << true << 1234.5;
+    QTest::newRow("keypad text") << QVariant(u"0.25"_s) << true << 0.25;
+    QTest::newRow("null") << QVariant() << false << 0.0;
+    QTest::newRow("words") << QVariant(u"diez"_s) << false << 0.0;
+    QTest::newRow("empty text") << QVariant(u""_s) << false << 0.0;
+    QTest::newRow("infinite") << QVariant(std::numeric_limits<double>::infinity()) << false << 0.0;
+}
+
+void TestNumbers::storedNumber()
+{
+    QFETCH(QVariant, stored);
+    QFETCH(bool, isNumber);
+    QFETCH(double, expected);
+    const auto value = kestrel::storedNumber(stored);
+    QCOMPARE(value.has_value(), isNumber);
+    if (value)
+        QCOMPARE(*value, expected);
+}
+
+void TestNumbers::memoGivesWhatTheConversionsGive_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<float>("single");
+    QTest::newRow("amount") << u"1,5"_s << 1.5f;
+    QTest::newRow("tie") << u"2,675"_s << 2.675f;
+    QTest::newRow("grouped") << u"1.234,567"_s << 1234.567f;
+    QTest::newRow("time text") << u"0:00:00"_s << 0.0f;
+    QTest::newRow("empty") << QString() << -0.005f;
+}
+
+void TestNumbers::memoGivesWhatTheConversionsGive()
+{
+    QFETCH(QString, text);
+    QFETCH(float, single);
+    AmountMemo memo;
+    memo.newRound();
+    for (int pass = 0; pass < 2; ++pass) { // the remembered answer is the first one
+        QCOMPARE(memo.normalized(text), kestrel::normalizeAmount(text));
+        QCOMPARE(memo.shown(text),
+                 Money::fromDouble(kestrel::parseNumber(kestrel::normalizeAmount(text)).value()));
+        QCOMPARE(memo.formatted(single), kestrel::formatSingle(single, 2));
+        const Money m = Money::fromSingle(single);
+        QCOMPARE(memo.formatted(m), m.format(2));
+    }
+}
+
+void TestNumbers::memoFollowsTheLocale()
+{
+    AmountMemo memo;
+    memo.newRound();
+    QCOMPARE(memo.normalized(u"1,5"_s), u"1,50"_s);
+    QLocale::setDefault(QLocale::c());
+    memo.newRound();
+    const QString english = memo.normalized(u"1.5"_s);
+    test::pinCafeLocale();
+    QCOMPARE(english, u"1.50"_s);
+    memo.newRound();
+    QCOMPARE(memo.normalized(u"1,5"_s), u"1,50"_s);
 }
 
 QTEST_GUILESS_MAIN(TestNumbers)

@@ -14,6 +14,9 @@ public:
     // A Yes/No question with the question icon; true for Yes.
     virtual bool askYesNo(const QString& text) = 0;
     virtual void tell(Icon icon, const QString& text) = 0;
+    // A notice that must not stop what is running (a timer's work, for one): shown without
+    // waiting for the operator, and not shown twice while the same text is still on screen.
+    virtual void notify(Icon icon, const QString& text) = 0;
 };
 
 } // namespace kestrel

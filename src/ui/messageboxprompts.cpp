@@ -11,7 +11,22 @@ namespace kestrel {
 
 namespace {
 const QString Title = u"Kestrel"_s;
+
+QMessageBox::Icon boxIcon(Prompts::Icon icon)
+{
+    switch (icon) {
+    case Prompts::Icon::None:
+        break;
+    case Prompts::Icon::Information:
+        return QMessageBox::Information;
+    case Prompts::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Prompts::Icon::Critical:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
 }
+} // namespace
 
 bool MessageBoxPrompts::askYesNo(const QString& text)
 {
@@ -22,22 +37,21 @@ bool MessageBoxPrompts::askYesNo(const QString& text)
 
 void MessageBoxPrompts::tell(Icon icon, const QString& text)
 {
-    QMessageBox::Icon boxIcon = QMessageBox::NoIcon;
-    switch (icon) {
-    case Icon::None:
-        break;
-    case Icon::Information:
-        boxIcon = QMessageBox::Information;
-        break;
-    case Icon::Exclamation:
-        boxIcon = QMessageBox::Warning;
-        break;
-    case Icon::Critical:
-        boxIcon = QMessageBox::Critical;
-        break;
-    }
-    QMessageBox box(boxIcon, Title, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox box(boxIcon(icon), Title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
+}
+
+void MessageBoxPrompts::notify(Icon icon, const QString& text)
+{
+    if (m_shown.contains(text))
+        return;
+    auto* box =
+        new QMessageBox(boxIcon(icon), Title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    m_shown.insert(text);
+    QObject::connect(box, &QObject::destroyed, box, [this, text] { m_shown.remove(text); });
+    box->show();
 }
 
 bool StandardErrorPrompts::askYesNo(const QString& text)

@@ -78,6 +78,16 @@ bool TempStore::addOperator(const QString& name, const QVariant& password, const
                 values);
 }
 
+QStringList RecordingConnections::sentTo(int index) const
+{
+    QStringList texts;
+    for (const Sent& s : sent) {
+        if (s.index == index)
+            texts << QString::fromLatin1(s.bytes);
+    }
+    return texts;
+}
+
 QVariant TempStore::scalar(const QString& sql, const QVariantList& values)
 {
     QSqlQuery q(m_store.database());

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "link/linksender.h"
 
 #include <QHash>
 #include <QList>
@@ -30,8 +32,10 @@ public:
     void answerNext(bool yes) { m_answers << yes; }
     bool askYesNo(const QString& text) override;
     void tell(Icon icon, const QString& text) override;
+    void notify(Icon icon, const QString& text) override { notified << Told{icon, text}; }
 
     QStringList questions;
+    QList<Told> notified;
     QList<Told> told;
     QStringList unexpectedQuestions;
 
@@ -52,6 +56,38 @@ public:
 
 private:
     QHash<QString, QString> m_values;
+};
+
+// A clock that stands still until the test moves it.
+class ManualClock final : public Clock {
+public:
+    explicit ManualClock(QDateTime now = QDateTime(QDate(2026, 12, 4), QTime(9, 5, 3)))
+        : m_now(std::move(now))
+    {}
+    QDateTime now() const override { return m_now; }
+    void set(const QDateTime& now) { m_now = now; }
+
+private:
+    QDateTime m_now;
+};
+
+// Station connections that record what is written; every station is connected unless the test
+// says otherwise.
+class RecordingConnections final : public StationConnections {
+public:
+    struct Sent {
+        int index;
+        QByteArray bytes;
+    };
+
+    bool isConnected(int index) const override { return !closed.contains(index); }
+    void write(int index, const QByteArray& bytes) override { sent << Sent{index, bytes}; }
+
+    // The messages written to one station, as text.
+    QStringList sentTo(int index) const;
+
+    QList<int> closed;
+    QList<Sent> sent;
 };
 
 // A fresh data store in its own temporary folder, open.

@@ -71,6 +71,20 @@ bool execAll(QSqlDatabase& db, const QStringList& statements, QString* error)
     return true;
 }
 
+// The lookups of every tick and of the journal; an older store gets the ones it lacks when opened.
+QStringList indexStatements()
+{
+    return {u"CREATE INDEX IF NOT EXISTS \"INFORMES_FECHA\" ON \"INFORMES\" (\"FECHA\")"_s,
+            u"CREATE INDEX IF NOT EXISTS \"CYBER_PC\" ON \"CYBER\" (\"PC\")"_s,
+            u"CREATE INDEX IF NOT EXISTS \"CUENTAS_USER\" ON \"CUENTAS\" (\"USER\")"_s,
+            u"CREATE INDEX IF NOT EXISTS \"TAIFASC_CODIGO\" ON \"TAIFASC\" (\"CODIGO\")"_s};
+}
+
+QString setVersion()
+{
+    return u"PRAGMA user_version = "_s + QString::number(DataStore::SchemaVersion);
+}
+
 QStringList creationStatements()
 {
     QStringList statements;
@@ -81,9 +95,7 @@ QStringList creationStatements()
         statements << u"CREATE TABLE "_s + quoted(table.name) + u" ("_s + columns.join(u", "_s) +
                           u')';
     }
-    statements << u"CREATE INDEX \"INFORMES_FECHA\" ON \"INFORMES\" (\"FECHA\")"_s;
-    statements << u"CREATE INDEX \"CYBER_PC\" ON \"CYBER\" (\"PC\")"_s;
-    return statements;
+    return statements + indexStatements();
 }
 
 bool insertAdmin(QSqlDatabase& db, QString* error)
@@ -156,10 +168,11 @@ const std::vector<TableDef>& storeTables()
                       {u"TARIFBAS"_s, Number},
                       {u"TIMECAD"_s, Text}}});
         // FECHA holds ISO dates (yyyy-MM-dd): equal for one day and ordered as calendar dates.
+        // VALOR is the amount as a number (stores of the first version hold it as text).
         t.push_back({u"INFORMES"_s,
                      {{u"FECHA"_s, Text},
                       {u"HORA"_s, Text},
-                      {u"VALOR"_s, Text},
+                      {u"VALOR"_s, Number},
                       {u"USER"_s, Text},
                       {u"PC"_s, Text},
                       {u"DESCRIP"_s, Text},
@@ -241,8 +254,7 @@ std::optional<QString> DataStore::create(const QString& path)
         ok = ok && db.transaction();
         ok = ok && execAll(db, creationStatements(), &error);
         ok = ok && insertAdmin(db, &error);
-        ok = ok &&
-             execAll(db, {u"PRAGMA user_version = "_s + QString::number(SchemaVersion)}, &error);
+        ok = ok && execAll(db, {setVersion()}, &error);
         if (ok && !db.commit()) {
             ok = false;
             error = db.lastError().text();
@@ -304,6 +316,28 @@ std::optional<QString> applyPragmas(QSqlDatabase& db, const QString& path)
     return std::nullopt;
 }
 
+// Brings a store of an earlier version up to this one; every step is idempotent.
+std::optional<QString> upgrade(QSqlDatabase& db, const QString& path)
+{
+    QSqlQuery version(db);
+    if (!version.exec(u"PRAGMA user_version"_s) || !version.next() ||
+        version.value(0).toInt() >= DataStore::SchemaVersion)
+        return std::nullopt;
+    version.finish();
+    QString error;
+    bool ok = db.transaction();
+    ok = ok && execAll(db, indexStatements() << setVersion(), &error);
+    if (ok && !db.commit()) {
+        ok = false;
+        error = db.lastError().text();
+    }
+    if (ok)
+        return std::nullopt;
+    db.rollback();
+    return u"No se puede actualizar la base de datos:\n"_s + QDir::toNativeSeparators(path) +
+           u"\n"_s + error;
+}
+
 } // namespace
 
 std::optional<QString> DataStore::open(const QString& path)
@@ -332,6 +366,8 @@ std::optional<QString> DataStore::open(const QString& path)
             error = checkLayout(db, path);
         if (!error)
             error = applyPragmas(db, path);
+        if (!error)
+            error = upgrade(db, path);
         if (error)
             db.close();
         else

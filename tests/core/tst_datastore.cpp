@@ -55,6 +55,7 @@ private slots:
     void newStoreHasEveryTableAndColumn();
     void newStoreHasAdminWithEveryRight();
     void createRefusesToOverwrite();
+    void openBringsAnOlderStoreUpToDate();
     void createInMissingFolderLeavesNothing();
     void openRefusesAndChangesNothing_data();
     void openRefusesAndChangesNothing();
@@ -109,6 +110,24 @@ void TestDataStore::newStoreHasAdminWithEveryRight()
              8);
     QCOMPARE(t.scalar(u"PRAGMA user_version"_s).toInt(), DataStore::SchemaVersion);
     QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM CYBER"_s).toInt(), 0);
+}
+
+void TestDataStore::openBringsAnOlderStoreUpToDate()
+{
+    test::TempStore t;
+    QVERIFY(t.isValid());
+    QVERIFY(t.exec(u"INSERT INTO CUENTAS (USER) VALUES ('ana')"_s));
+    t.store().close();
+    alter(t.path(), {u"DROP INDEX CUENTAS_USER"_s, u"DROP INDEX TAIFASC_CODIGO"_s,
+                     u"PRAGMA user_version = 1"_s});
+
+    QVERIFY(!t.store().open(t.path()).has_value());
+    QCOMPARE(t.scalar(u"PRAGMA user_version"_s).toInt(), DataStore::SchemaVersion);
+    QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name IN "
+                      u"('CUENTAS_USER', 'TAIFASC_CODIGO')"_s)
+                 .toInt(),
+             2);
+    QCOMPARE(t.scalar(u"SELECT USER FROM CUENTAS"_s).toString(), u"ana"_s);
 }
 
 void TestDataStore::createRefusesToOverwrite()

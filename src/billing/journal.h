@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QTime>
+
+#include <array>
+#include <vector>
+
+namespace kestrel {
+
+class Clock;
+class OperatorSession;
+
+// What a caller hands to ADDTOREG, by position: date, time, amount, user, station, description,
+// operator. Only the amount, user, station and description are taken; date, time and operator
+// are those of the moment of writing.
+using JournalRecord = std::array<QString, 7>;
+namespace JournalField {
+enum : std::size_t { Fecha, Hora, Valor, User, Pc, Descrip, Operador };
+}
+
+// One row of INFORMES as stored.
+struct JournalRow {
+    QString fecha;
+    QString hora;
+    double valor = 0;
+    QString user;
+    QString pc;
+    QString descrip;
+    QString operador;
+
+    bool operator==(const JournalRow&) const = default;
+};
+
+// The operations journal: every amount the café takes, one row each, never changed afterwards.
+//
+// A row that cannot be written is not dropped: it is kept, reported through writeFailed, and
+// written before any later row (every call of ADDTOREG and every metering tick tries again).
+// Rows written inside a transaction of the caller count as written only once the caller commits.
+class Journal : public QObject {
+    Q_OBJECT
+public:
+    Journal(QSqlDatabase db, const OperatorSession& session, const Clock& clock,
+            QObject* parent = nullptr);
+
+    // The journal's date and time texts; every writer and reader builds them here. Dates are ISO
+    // (yyyy-MM-dd), so one day matches by equality and dates compare in calendar order.
+    static QString dateText(QDate date);
+    static QString timeText(QTime time);
+    // A stored date as the operator reads it: the regional short date.
+    static QString shownDate(const QString& stored);
+
+    // Appends one row. An empty user becomes "ANONIMO", in the caller's record too. The amount
+    // is the regional text of a number; a text that is not a number is refused. Returns whether
+    // the row is in the store (or in the caller's transaction).
+    bool ADDTOREG(JournalRecord& datos);
+
+    // Writes the rows kept from earlier failures, oldest first. True when none is left.
+    bool writeUnwritten();
+    int unwrittenCount() const { return int(m_unwritten.size()); }
+
+    // The caller's transaction around writes: rows written inside it are kept again if it is
+    // rolled back.
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+
+signals:
+    void written();
+    void writeFailed(const QString& message);
+
+private:
+    bool insert(const JournalRow& row);
+
+    QSqlDatabase m_db;
+    const OperatorSession& m_session;
+    const Clock& m_clock;
+    QSqlQuery m_insert;
+    bool m_prepared = false;
+    bool m_inTransaction = false;
+    std::vector<JournalRow> m_unwritten;
+    std::vector<JournalRow> m_inCallerTransaction;
+};
+
+} // namespace kestrel

@@ -1,8 +1,12 @@
 #include "startup.h"
 
+#include "billing/journal.h"
+#include "core/clock.h"
 #include "core/datastore.h"
+#include "link/linksender.h"
 #include "operators/login.h"
 #include "operators/operatorsession.h"
+#include "stations/metering.h"
 #include "stations/stationtable.h"
 #include "ui/aboutwindow.h"
 #include "ui/consolewindow.h"
@@ -10,9 +14,26 @@
 
 namespace kestrel {
 
+namespace {
+
+// The station link comes with its own connections; until then no station is connected, so the
+// metering's messages to the stations are dropped as they are for any closed connection.
+class NoConnections final : public StationConnections {
+public:
+    bool isConnected(int) const override { return false; }
+    void write(int, const QByteArray&) override {}
+};
+
+} // namespace
+
 Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent)
     : QObject(parent), m_store(store), m_settings(settings), m_prompts(prompts),
       m_session(std::make_unique<OperatorSession>()), m_stations(std::make_unique<StationTable>()),
+      m_clock(std::make_unique<SystemClock>()), m_connections(std::make_unique<NoConnections>()),
+      m_link(std::make_unique<LinkSender>(*m_connections, *m_session)),
+      m_journal(std::make_unique<Journal>(store.database(), *m_session, *m_clock)),
+      m_metering(std::make_unique<Metering>(Metering::Services{
+          *m_stations, store.database(), settings, *m_link, *m_journal, *m_clock})),
       m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
 {
     m_splashTimer.setSingleShot(true);
@@ -47,8 +68,9 @@ void Startup::firstLogin()
 
 void Startup::showConsole()
 {
-    m_console = std::make_unique<ConsoleWindow>(
-        ConsoleServices{m_store, m_settings, *m_session, *m_stations, m_prompts, *m_login});
+    m_console = std::make_unique<ConsoleWindow>(ConsoleServices{m_store, m_settings, *m_session,
+                                                                *m_stations, m_prompts, *m_login,
+                                                                *m_metering, *m_journal});
     m_console->load();
     m_console->show();
     m_splashTimer.stop();

@@ -5,6 +5,9 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <cmath>
+#include <limits>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
@@ -16,31 +19,21 @@ QString text(const QVariant& v)
     return v.isNull() ? QString() : v.toString();
 }
 
-bool isNumber(const QVariant& v)
-{
-    return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::LongLong ||
-           v.typeId() == QMetaType::Int;
-}
-
-// A stored amount, shown with two decimals; null stays empty.
+// A stored amount, shown with two decimals; null stays empty, anything else unreadable is 0.
 QString amount(const QVariant& v)
 {
     if (v.isNull())
         return {};
-    if (isNumber(v))
-        return formatAmount(v.toDouble());
-    return normalizeAmount(v.toString());
+    return formatAmount(storedNumber(v).value_or(0.0));
 }
 
 // The hourly rate as a single-precision number; null or not a number counts as 0.
-QString rate(const QVariant& v)
+float rateValue(const QVariant& v)
 {
-    float r = 0.0f;
-    if (isNumber(v))
-        r = float(v.toDouble());
-    else if (!v.isNull())
-        r = parseSingle(v.toString()).value_or(0.0f);
-    return formatGeneralSingle(r);
+    const std::optional<double> rate = storedNumber(v);
+    if (!rate || std::abs(*rate) > double(std::numeric_limits<float>::max()))
+        return 0.0f;
+    return float(*rate);
 }
 
 QVariant stored(const QString& s)
@@ -56,7 +49,9 @@ double storedAmount(const QString& s)
 
 } // namespace
 
-CyberStore::CyberStore(QSqlDatabase db) : m_db(std::move(db)), m_update(m_db) {}
+CyberStore::CyberStore(QSqlDatabase db)
+    : m_db(std::move(db)), m_updateById(m_db), m_updateByRowid(m_db), m_updateTimes(m_db)
+{}
 
 std::optional<std::vector<Station>> CyberStore::load()
 {
@@ -76,7 +71,7 @@ std::optional<std::vector<Station>> CyberStore::load()
         s.tiempo = text(q.value(2));
         s.modo = text(q.value(3));
         s.sub = amount(q.value(4));
-        s.LSTTARBAS = rate(q.value(5));
+        s.LSTTARBAS = formatGeneralSingle(rateValue(q.value(5)));
         s.usuario = text(q.value(6));
         s.total = amount(q.value(7));
         s.LSTCLWA = text(q.value(8));
@@ -93,44 +88,115 @@ std::optional<std::vector<Station>> CyberStore::load()
     return stations;
 }
 
-CyberStore::PersistResult CyberStore::persist(Station& s)
+void CyberStore::fillEmptyAmounts(Station& s)
 {
-    if (!m_prepared) {
-        m_prepared = m_update.prepare(
-            u"UPDATE CYBER SET TIEMPO = ?, MODALIDAD = ?, TARIFA = ?, CLIENTE = ?, TARIFBAS = ?, "
-            u"LSTVARX = ?, vartipex = ?, vartipex2 = ?, vartipex3 = ?, TOTAL = ?, TARIFM = ?, "
-            u"TARFC = ?, PCNAME = COALESCE(?, PCNAME), PCMAC = COALESCE(?, PCMAC) "
-            u"WHERE rowid = (SELECT rowid FROM CYBER WHERE PC = ? ORDER BY rowid LIMIT 1)"_s);
-        if (!m_prepared) {
-            m_lastError = m_update.lastError().text();
-            return PersistResult::Failed;
-        }
-    }
     if (s.sub.isEmpty())
         s.sub = formatAmount(0.0);
     if (s.total.isEmpty())
         s.total = formatAmount(0.0);
+}
 
-    m_update.addBindValue(stored(s.tiempo));
-    m_update.addBindValue(stored(s.modo));
-    m_update.addBindValue(storedAmount(s.sub));
-    m_update.addBindValue(stored(s.usuario));
-    m_update.addBindValue(double(parseSingle(s.LSTTARBAS).value_or(0.0f)));
-    m_update.addBindValue(stored(s.LSTCLWA));
-    m_update.addBindValue(stored(s.vartipex));
-    m_update.addBindValue(stored(s.vartipex2));
-    m_update.addBindValue(stored(s.vartipex3));
-    m_update.addBindValue(storedAmount(s.total));
-    m_update.addBindValue(stored(s.TARIFM));
-    m_update.addBindValue(stored(s.TARFC));
-    m_update.addBindValue(s.pcnames == u"-"_s ? QVariant() : stored(s.pcnames));
-    m_update.addBindValue(s.LSTMACS.isEmpty() ? QVariant() : QVariant(s.LSTMACS));
-    m_update.addBindValue(stored(s.pc));
-    if (!m_update.exec()) {
-        m_lastError = m_update.lastError().text();
-        return PersistResult::Failed;
+CyberStore::StoredChange CyberStore::storedChange(const Station& a, const Station& b)
+{
+    if (a.modo != b.modo || a.sub != b.sub || a.usuario != b.usuario ||
+        a.LSTTARBAS != b.LSTTARBAS || a.LSTCLWA != b.LSTCLWA || a.vartipex != b.vartipex ||
+        a.vartipex3 != b.vartipex3 || a.total != b.total || a.TARIFM != b.TARIFM ||
+        a.TARFC != b.TARFC || a.pcnames != b.pcnames || a.LSTMACS != b.LSTMACS)
+        return StoredChange::More;
+    if (a.tiempo != b.tiempo || a.vartipex2 != b.vartipex2)
+        return StoredChange::TimesOnly;
+    return StoredChange::None;
+}
+
+QVariantList CyberStore::persistedValues(Station& s)
+{
+    fillEmptyAmounts(s);
+    return {stored(s.tiempo),
+            stored(s.modo),
+            storedAmount(s.sub),
+            stored(s.usuario),
+            double(parseSingle(s.LSTTARBAS).value_or(0.0f)),
+            stored(s.LSTCLWA),
+            stored(s.vartipex),
+            stored(s.vartipex2),
+            stored(s.vartipex3),
+            storedAmount(s.total),
+            stored(s.TARIFM),
+            stored(s.TARFC),
+            s.pcnames == u"-"_s ? QVariant() : stored(s.pcnames),
+            s.LSTMACS.isEmpty() ? QVariant() : QVariant(s.LSTMACS)};
+}
+
+bool CyberStore::run(QSqlQuery& statement, bool& prepared, const QString& where,
+                     const QVariantList& values, const QVariant& key)
+{
+    if (!prepared) {
+        prepared = statement.prepare(
+            u"UPDATE CYBER SET TIEMPO = ?, MODALIDAD = ?, TARIFA = ?, CLIENTE = ?, TARIFBAS = ?, "
+            u"LSTVARX = ?, vartipex = ?, vartipex2 = ?, vartipex3 = ?, TOTAL = ?, TARIFM = ?, "
+            u"TARFC = ?, PCNAME = COALESCE(?, PCNAME), PCMAC = COALESCE(?, PCMAC) WHERE "_s +
+            where);
+        if (!prepared) {
+            m_lastError = statement.lastError().text();
+            return false;
+        }
     }
-    return m_update.numRowsAffected() > 0 ? PersistResult::Written : PersistResult::NotFound;
+    for (const QVariant& v : values)
+        statement.addBindValue(v);
+    statement.addBindValue(key);
+    if (!statement.exec()) {
+        m_lastError = statement.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+CyberStore::PersistResult CyberStore::persist(Station& s)
+{
+    if (!run(m_updateById, m_byIdPrepared,
+             u"rowid = (SELECT rowid FROM CYBER WHERE PC = ? ORDER BY rowid LIMIT 1)"_s,
+             persistedValues(s), stored(s.pc)))
+        return PersistResult::Failed;
+    return m_updateById.numRowsAffected() > 0 ? PersistResult::Written : PersistResult::NotFound;
+}
+
+bool CyberStore::write(qint64 rowid, const QVariantList& values)
+{
+    return run(m_updateByRowid, m_byRowidPrepared, u"rowid = ?"_s, values, rowid);
+}
+
+bool CyberStore::writeTimes(qint64 rowid, const Station& s)
+{
+    if (!m_timesPrepared) {
+        m_timesPrepared =
+            m_updateTimes.prepare(u"UPDATE CYBER SET TIEMPO = ?, vartipex2 = ? WHERE rowid = ?"_s);
+        if (!m_timesPrepared) {
+            m_lastError = m_updateTimes.lastError().text();
+            return false;
+        }
+    }
+    m_updateTimes.addBindValue(stored(s.tiempo));
+    m_updateTimes.addBindValue(stored(s.vartipex2));
+    m_updateTimes.addBindValue(rowid);
+    if (!m_updateTimes.exec()) {
+        m_lastError = m_updateTimes.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::vector<CyberStore::StoredRow>> CyberStore::storedRows()
+{
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.exec(u"SELECT rowid, PC, TARIFBAS FROM CYBER ORDER BY rowid"_s)) {
+        m_lastError = q.lastError().text();
+        return std::nullopt;
+    }
+    std::vector<StoredRow> rows;
+    while (q.next())
+        rows.push_back({q.value(0).toLongLong(), text(q.value(1)), rateValue(q.value(2))});
+    return rows;
 }
 
 } // namespace kestrel

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QVariantList>
 
 #include <optional>
 #include <vector>
@@ -27,12 +28,42 @@ public:
     // "-"), the MAC only when not empty; PC and PCIP are never written here.
     PersistResult persist(Station& station);
 
+    // The values a station is persisted with, in column order (see persist). Normalizes the
+    // station's empty running charge and total as persist does.
+    static QVariantList persistedValues(Station& station);
+    static void fillEmptyAmounts(Station& station);
+
+    // What differs between two states of a station in the columns persist writes: nothing, only
+    // the times (what most ticks change), or more.
+    enum class StoredChange { None, TimesOnly, More };
+    static StoredChange storedChange(const Station& before, const Station& after);
+
+    // Where each station id is stored: every row's rowid, id and hourly rate, in table order.
+    struct StoredRow {
+        qint64 rowid = 0;
+        QString pc;
+        float rate = 0; // TARIFBAS as a single-precision number, 0 when null
+    };
+    std::optional<std::vector<StoredRow>> storedRows();
+
+    // Writes persisted values into the row with that rowid.
+    bool write(qint64 rowid, const QVariantList& values);
+    // Writes only the time and the elapsed time.
+    bool writeTimes(qint64 rowid, const Station& station);
+
     QString lastError() const { return m_lastError; }
 
 private:
+    bool run(QSqlQuery& statement, bool& prepared, const QString& where, const QVariantList& values,
+             const QVariant& key);
+
     QSqlDatabase m_db;
-    QSqlQuery m_update;
-    bool m_prepared = false;
+    QSqlQuery m_updateById;
+    QSqlQuery m_updateByRowid;
+    QSqlQuery m_updateTimes;
+    bool m_byIdPrepared = false;
+    bool m_byRowidPrepared = false;
+    bool m_timesPrepared = false;
     QString m_lastError;
 };
 

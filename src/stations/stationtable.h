@@ -33,9 +33,18 @@ public:
         emit stationChanged(index);
     }
 
+    // Changes every station, change(index, station), and tells the views once.
+    template <typename Change> void updateAll(Change&& change)
+    {
+        for (std::size_t i = 0; i < m_stations.size(); ++i)
+            change(int(i), m_stations[i]);
+        emit allStationsChanged();
+    }
+
 signals:
     void stationsReset();
     void stationChanged(int index);
+    void allStationsChanged();
 
 private:
     std::vector<Station> m_stations;

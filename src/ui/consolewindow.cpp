@@ -1,6 +1,7 @@
 #include "consolewindow.h"
 
 #include "aboutwindow.h"
+#include "billing/journal.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -8,6 +9,7 @@
 #include "operators/operatorsession.h"
 #include "stationlistmodel.h"
 #include "stations/cyberstore.h"
+#include "stations/metering.h"
 #include "stations/stationtable.h"
 
 #include <QCloseEvent>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -57,6 +60,19 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     buildMenus();
     buildStatusBar();
     resize(900, 600);
+
+    // The metering runs once a second from the end of the load until the program ends.
+    m_meteringTimer = new QTimer(this);
+    m_meteringTimer->setObjectName(u"XMTIMER"_s);
+    m_meteringTimer->setInterval(1000);
+    connect(m_meteringTimer, &QTimer::timeout, &m_services.metering, &Metering::tick);
+    connect(&m_services.metering, &Metering::ticked, this, &ConsoleWindow::showMeteringStatus);
+    connect(&m_services.metering, &Metering::storeFailed, this, [this](const QString& message) {
+        m_services.prompts.notify(Prompts::Icon::Critical, message);
+    });
+    connect(&m_services.journal, &Journal::writeFailed, this, [this](const QString& message) {
+        m_services.prompts.notify(Prompts::Icon::Critical, message);
+    });
 
     connect(&m_services.login, &LoginWindow::loggedIn, this, [this](bool changeOfOperator) {
         if (changeOfOperator)
@@ -127,6 +143,14 @@ void ConsoleWindow::buildStatusBar()
     }
 }
 
+void ConsoleWindow::showMeteringStatus()
+{
+    const Metering& metering = m_services.metering;
+    statusPanel(1)->setText(metering.stationsText());
+    statusPanel(3)->setText(metering.dateText());
+    statusPanel(4)->setText(metering.timeText());
+}
+
 QLabel* ConsoleWindow::statusPanel(int panel) const
 {
     return m_panels.value(panel - 1);
@@ -158,6 +182,7 @@ void ConsoleWindow::load()
         m_stationList->setCurrentIndex(m_model->index(0, 0));
 
     validarOperator();
+    m_meteringTimer->start();
 }
 
 void ConsoleWindow::validarOperator()

@@ -5,12 +5,15 @@
 class QLabel;
 class QMenu;
 class QAction;
+class QTimer;
 class QTreeView;
 
 namespace kestrel {
 
 class DataStore;
+class Journal;
 class LoginWindow;
+class Metering;
 class OperatorSession;
 class Prompts;
 class Settings;
@@ -25,6 +28,8 @@ struct ConsoleServices {
     StationTable& stations;
     Prompts& prompts;
     LoginWindow& login;
+    Metering& metering;
+    Journal& journal;
 };
 
 // MAIX, the operator's main window.
@@ -43,6 +48,8 @@ public:
     QTreeView* stationList() const { return m_stationList; }
     // 1-based panel of the status bar.
     QLabel* statusPanel(int panel) const;
+    // XMTIMER, the metering timer: started by load().
+    QTimer* meteringTimer() const { return m_meteringTimer; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -50,6 +57,7 @@ protected:
 private:
     void buildMenus();
     void buildStatusBar();
+    void showMeteringStatus();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
     // An entry whose window is not part of the console yet: listed, disabled.
@@ -60,6 +68,7 @@ private:
     StationListModel* m_model = nullptr;
     QTreeView* m_stationList = nullptr;
     QList<QLabel*> m_panels;
+    QTimer* m_meteringTimer = nullptr;
 };
 
 } // namespace kestrel

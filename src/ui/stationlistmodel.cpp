@@ -16,6 +16,10 @@ StationListModel::StationListModel(StationTable& stations, QObject* parent)
     });
     connect(&m_stations, &StationTable::stationChanged, this,
             [this](int i) { emit dataChanged(index(i, 0), index(i, ColumnCount - 1)); });
+    connect(&m_stations, &StationTable::allStationsChanged, this, [this] {
+        if (m_stations.count() > 0)
+            emit dataChanged(index(0, 0), index(m_stations.count() - 1, ColumnCount - 1));
+    });
 }
 
 int StationListModel::rowCount(const QModelIndex& parent) const

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "operators/operatorsession.h"
+#include "stations/metering.h"
 #include "stations/stationtable.h"
 #include "support/testsupport.h"
 #include "ui/aboutwindow.h"
@@ -57,6 +58,7 @@ class TestLoginWindow : public QObject {
 private slots:
     void initTestCase() { test::pinCafeLocale(); }
     void singleOperatorWithoutPasswordGoesStraightToTheConsole();
+    void consoleMetersEverySecond();
     void dialogRefusals_data();
     void dialogRefusals();
     void enterInUserMovesToPassword();
@@ -95,6 +97,32 @@ void TestLoginWindow::singleOperatorWithoutPasswordGoesStraightToTheConsole()
     QCOMPARE(model->index(0, 1).data().toString(), u"0:10:00"_s);
     QCOMPARE(model->index(1, 0).data().toString(), u"PC02"_s);
     QVERIFY(f.prompts.told.isEmpty());
+}
+
+void TestLoginWindow::consoleMetersEverySecond()
+{
+    Fixture f;
+    QVERIFY(f.store.exec(u"INSERT INTO CYBER (PC, MODALIDAD, LSTVARX, vartipex2, vartipex3, "
+                         u"TARIFBAS) VALUES ('PC01', 'PREPAGO', '3', '0:10:00', '1:00:00', 60),"
+                         u"('PC02', NULL, NULL, NULL, NULL, NULL)"_s));
+    QSignalSpy shown(&f.startup, &Startup::consoleShown);
+    f.startup.begin();
+    QVERIFY(shown.wait(5000));
+    ConsoleWindow* console = f.startup.console();
+    QVERIFY(console->meteringTimer()->isActive());
+    QCOMPARE(console->meteringTimer()->interval(), 1000);
+
+    // The timer's work, without waiting for it.
+    f.startup.metering().tick();
+    f.startup.metering().tick();
+
+    QAbstractItemModel* model = console->stationList()->model();
+    QCOMPARE(model->index(0, 1).data().toString(), u"0:49:58"_s);
+    QCOMPARE(f.store.scalar(u"SELECT TIEMPO FROM CYBER WHERE PC = 'PC01'"_s).toString(),
+             u"0:49:58"_s);
+    QCOMPARE(console->statusPanel(1)->text(), u"Puestos libres: 1 Ocupados: 1"_s);
+    QVERIFY(!console->statusPanel(3)->text().isEmpty());
+    QVERIFY(console->statusPanel(4)->text().contains(u':'));
 }
 
 void TestLoginWindow::dialogRefusals_data()

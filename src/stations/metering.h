@@ -1,0 +1,118 @@
+#pragma once
+
+#include "stations/cyberstore.h"
+#include "tariffs/tariffs.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace kestrel {
+
+class Clock;
+class Journal;
+class LinkSender;
+class Settings;
+class StationTable;
+
+// One second more of a time text (an empty or unreadable time counts as "0:00:00"), and the
+// charge of the stepped time at an hourly rate: whole hours and minutes, computed in double
+// precision and kept in single precision. Seconds do not enter the charge.
+struct SteppedTime {
+    QString time;
+    float charge = 0;
+};
+SteppedTime CNTTIMER(QStringView time, float rate);
+
+// The minutes field of a time text: the text between the first and the second ":". An empty
+// time counts as "0:00:00".
+QString Minute2(QStringView time);
+
+// The per-second metering: advances every running session, prices it, counts prepaid time down,
+// warns and frees the stations whose time runs out, writes every station back to CYBER, mirrors
+// each customer's time into the account and works out the status bar texts.
+//
+// All station rows of a tick are written in one transaction, and a row whose stored values did
+// not change is not written again. The metering remembers where each station id is stored and
+// the values it wrote there; forgetStoredRows() makes it read CYBER again (after stations are
+// added or removed, or when a write failed).
+class Metering : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        StationTable& stations;
+        QSqlDatabase db;
+        const Settings& settings;
+        LinkSender& link;
+        Journal& journal;
+        const Clock& clock;
+    };
+
+    explicit Metering(Services services, QObject* parent = nullptr);
+
+    // One tick of the metering timer.
+    void tick();
+
+    void forgetStoredRows();
+
+    // The status bar texts of the last tick: free and occupied stations, the date, the time.
+    QString stationsText() const { return m_stationsText; }
+    QString dateText() const { return m_dateText; }
+    QString timeText() const { return m_timeText; }
+
+signals:
+    // After every tick, once the stations are written.
+    void ticked();
+    // A prepaid session ran out and its station was freed.
+    void prepaidEnded(int index);
+    // The data store refused a write; the message is for the operator. Sent once per distinct
+    // problem, again only after a tick went through.
+    void storeFailed(const QString& message);
+
+private:
+    struct StoredRow {
+        qint64 rowid = 0;
+        float rate = 0;
+        std::optional<Station> written; // what the last tick wrote; nothing while unknown
+    };
+    using Steps = std::optional<std::vector<CompoundRow>>;
+
+    void priceStandard(Station& s, float rate);
+    void priceCompound(Station& s);
+    // Returns whether the prepaid time ran out.
+    bool countDown(int index, Station& s, double warningMinutes, bool restoreCounters);
+    void persist(StoredRow& row, Station& s);
+    void mirrorAccount(const Station& s);
+    const Steps& compoundSteps(const QString& code);
+    void loadStoredRows();
+    void fail(const QString& what, const QString& error);
+
+    Services m_services;
+    CyberStore m_cyber;
+    QSqlQuery m_steps;
+    QSqlQuery m_account;
+    bool m_stepsPrepared = false;
+    bool m_accountPrepared = false;
+
+    bool m_rowsKnown = false;
+    QHash<QString, StoredRow> m_rows; // by station id, compared as the store compares it
+    QHash<QString, Steps> m_stepsThisTick;
+
+    AmountMemo m_memo;
+    QString m_zero; // zero with two decimals
+
+    QStringList m_failures; // this tick's
+    QString m_lastReported;
+
+    QString m_stationsText;
+    QString m_dateText;
+    QString m_timeText;
+};
+
+} // namespace kestrel

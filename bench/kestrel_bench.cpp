@@ -1,0 +1,210 @@
+// Measures the metering tick of a large café against the cheapest possible write of the same
+// rows, so the figure says how much the metering adds to what the disk costs anyway.
+
+#include "billing/journal.h"
+#include "core/clock.h"
+#include "core/datastore.h"
+#include "core/settings.h"
+#include "link/linksender.h"
+#include "operators/operatorsession.h"
+#include "stations/cyberstore.h"
+#include "stations/metering.h"
+#include "stations/stationtable.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+// The settings of a café that changed nothing.
+class DefaultSettings final : public SettingsStore {
+public:
+    QString read(const QString&, const QString& defaultValue) const override
+    {
+        return defaultValue;
+    }
+    void write(const QString&, const QString&) override {}
+};
+
+// Agents that are all connected and take every message.
+class SinkConnections final : public StationConnections {
+public:
+    bool isConnected(int) const override { return true; }
+    void write(int, const QByteArray& bytes) override { written += bytes.size(); }
+    qint64 written = 0;
+};
+
+bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values = {})
+{
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec()) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(sql), qPrintable(q.lastError().text()));
+        return false;
+    }
+    return true;
+}
+
+// N stations in running sessions: a quarter each counting by the hour, counting under a
+// compound tariff, prepaid, and prepaid from a customer account.
+bool fillCafe(QSqlDatabase db, int stations)
+{
+    QSqlQuery q(db);
+    if (!db.transaction())
+        return false;
+    for (int code = 1; code <= 4; ++code) {
+        for (const auto& [value, price] :
+             {std::pair{u"15"_s, 0.25}, {u"30"_s, 0.45}, {u"45"_s, 0.60}, {u"60"_s, 0.75}}) {
+            if (!exec(q,
+                      u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) VALUES (?, ?, ?, ?)"_s,
+                      {code, value, price * code, u"Bloques %1"_s.arg(code)}))
+                return false;
+        }
+    }
+    for (int i = 0; i < stations; ++i) {
+        const QString pc = u"PC%1"_s.arg(i + 1, 4, 10, QChar(u'0'));
+        const QString elapsed =
+            u"0:%1:%2"_s.arg(i % 60, 2, 10, QChar(u'0')).arg((i * 7) % 60, 2, 10, QChar(u'0'));
+        const int kind = i % 4;
+        const bool compound = kind == 1;
+        const bool prepaid = kind >= 2;
+        const QString user = kind == 3 ? u"cliente%1"_s.arg(i) : QString();
+        if (!user.isEmpty() &&
+            !exec(q,
+                  u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES (?, '', ?, 1)"_s,
+                  {user, u"9:00:00"_s}))
+            return false;
+        if (!exec(q,
+                  u"INSERT INTO CYBER (PC, PCIP, TIEMPO, MODALIDAD, TARIFA, TARIFBAS, CLIENTE, "
+                  u"TOTAL, LSTVARX, vartipex, vartipex2, vartipex3, PCMAC, PCNAME, TARIFM, TARFC) "
+                  u"VALUES (?, ?, ?, ?, 0, ?, ?, 0, ?, '0,00', ?, ?, '', '-', ?, ?)"_s,
+                  {pc, u"10.0.%1.%2"_s.arg(i / 250).arg(i % 250 + 2), elapsed,
+                   prepaid ? u"PREPAGO"_s : u"CONTADOR"_s, compound ? 0.0 : 1.5, user,
+                   prepaid ? u"3"_s : u"1"_s, elapsed, prepaid ? u"9:00:00"_s : QString(),
+                   compound ? u"TC"_s : QString(),
+                   compound ? QString::number(i % 4 + 1) : QString()}))
+            return false;
+    }
+    return db.commit();
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0);
+}
+
+double ms(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"kestrel-bench"_s);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Times the metering tick of a café in full use."_s);
+    parser.addHelpOption();
+    const QCommandLineOption stationsOption(u"stations"_s, u"Stations in the café."_s, u"N"_s,
+                                            u"1000"_s);
+    const QCommandLineOption ticksOption(u"ticks"_s, u"Ticks to time."_s, u"N"_s, u"100"_s);
+    parser.addOption(stationsOption);
+    parser.addOption(ticksOption);
+    parser.process(app);
+    const int stationCount = parser.value(stationsOption).toInt();
+    const int ticks = parser.value(ticksOption).toInt();
+    if (stationCount <= 0 || ticks <= 0) {
+        std::fprintf(stderr, "--stations and --ticks take a positive number\n");
+        return 1;
+    }
+
+    QTemporaryDir dir;
+    const QString path = DataStore::pathIn(dir.path());
+    if (auto error = DataStore::create(path)) {
+        std::fprintf(stderr, "%s\n", qPrintable(*error));
+        return 1;
+    }
+    DataStore store;
+    if (auto error = store.open(path)) {
+        std::fprintf(stderr, "%s\n", qPrintable(*error));
+        return 1;
+    }
+    if (!fillCafe(store.database(), stationCount))
+        return 1;
+
+    DefaultSettings defaults;
+    Settings settings(defaults);
+    OperatorSession session;
+    session.logIn({u"admin"_s, {}, {}});
+    SystemClock clock;
+    SinkConnections connections;
+    LinkSender link(connections, session);
+    Journal journal(store.database(), session, clock);
+    StationTable table;
+    auto loaded = CyberStore(store.database()).load();
+    if (!loaded)
+        return 1;
+    table.setStations(std::move(*loaded));
+    Metering metering({table, store.database(), settings, link, journal, clock});
+    QString failure;
+    QObject::connect(&metering, &Metering::storeFailed, [&](const QString& m) { failure = m; });
+
+    metering.tick(); // the first tick reads where each station is stored
+    std::vector<double> tickTimes;
+    for (int i = 0; i < ticks; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        metering.tick();
+        tickTimes.push_back(ms(timer));
+    }
+    if (!failure.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        return 1;
+    }
+
+    // The floor: one prepared UPDATE per row, all rows in one transaction.
+    QSqlDatabase db = store.database();
+    QSqlQuery update(db);
+    update.prepare(u"UPDATE CYBER SET TIEMPO = ? WHERE rowid = ?"_s);
+    std::vector<double> floorTimes;
+    for (int i = 0; i < ticks; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        db.transaction();
+        for (int row = 1; row <= stationCount; ++row) {
+            update.addBindValue(u"0:00:%1"_s.arg(i % 60, 2, 10, QChar(u'0')));
+            update.addBindValue(row);
+            update.exec();
+        }
+        db.commit();
+        floorTimes.push_back(ms(timer));
+    }
+
+    const double tick = median(tickTimes);
+    const double floor = median(floorTimes);
+    std::printf("stations           %d (counter, compound, prepaid, account: a quarter each)\n",
+                stationCount);
+    std::printf("ticks              %d\n", ticks);
+    std::printf("tick median        %.2f ms (min %.2f, max %.2f)\n", tick,
+                *std::min_element(tickTimes.begin(), tickTimes.end()),
+                *std::max_element(tickTimes.begin(), tickTimes.end()));
+    std::printf("floor median       %.2f ms (bare prepared UPDATE of the same rows)\n", floor);
+    std::printf("tick / floor       %.2f\n", floor > 0 ? tick / floor : 0.0);
+    return 0;
+}

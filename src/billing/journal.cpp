@@ -84,11 +84,14 @@ bool Journal::insert(const JournalRow& row)
             m_insert.addBindValue(v);
         ok = m_insert.exec();
     }
-    if (!ok) {
+    // The operator hears of the first row that cannot be written; the ones that follow while
+    // the store keeps refusing wait with it, without a notice every second.
+    if (!ok && !m_failing) {
         emit writeFailed(u"No se pudo registrar la operacion de "_s + formatAmount(row.valor) +
                          u" (" + row.descrip + u"). Se registrara en cuanto se pueda.\n"_s +
                          m_insert.lastError().text());
     }
+    m_failing = !ok;
     return ok;
 }
 

@@ -82,6 +82,7 @@ private:
     QSqlQuery m_insert;
     bool m_prepared = false;
     bool m_inTransaction = false;
+    bool m_failing = false;
     std::vector<JournalRow> m_unwritten;
     std::vector<JournalRow> m_inCallerTransaction;
 };

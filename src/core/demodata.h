@@ -8,7 +8,8 @@
 namespace kestrel {
 
 // Fills a new data store with a small café to try the console on: eight stations on loopback
-// addresses and a standard tariff. Returns the reason on failure.
+// addresses, three of them in a session, a tariff of each kind and a customer account. Returns
+// the reason on failure.
 std::optional<QString> seedDemoCafe(QSqlDatabase db);
 
 } // namespace kestrel

@@ -115,12 +115,16 @@ void TestStartup::initDbWithDemo()
     DataStore store;
     QVERIFY(!store.open(DataStore::pathIn(dir)).has_value());
     QSqlQuery q(store.database());
-    QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM TARIFAS "
-                   u"WHERE TIPO = 'ST'), (SELECT COUNT(*) FROM Operadores)"_s));
+    QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM CYBER WHERE "
+                   u"MODALIDAD <> ''), (SELECT COUNT(DISTINCT TIPO) FROM TARIFAS), "
+                   u"(SELECT COUNT(*) FROM TAIFASC WHERE CODIGO = (SELECT CODIGO FROM TARIFAS "
+                   u"WHERE TIPO = 'TC')), (SELECT COUNT(*) FROM Operadores)"_s));
     QVERIFY(q.next());
-    QVERIFY(q.value(0).toInt() >= 2);
-    QCOMPARE(q.value(1).toInt(), 1);
-    QCOMPARE(q.value(2).toInt(), 1);
+    QCOMPARE(q.value(0).toInt(), 8);
+    QCOMPARE(q.value(1).toInt(), 3);
+    QCOMPARE(q.value(2).toInt(), 3);
+    QCOMPARE(q.value(3).toInt(), 4);
+    QCOMPARE(q.value(4).toInt(), 1);
 }
 
 void TestStartup::refusedStarts_data()

@@ -145,6 +145,8 @@ void JournalTest::failedRowIsKeptAndWrittenFirstLater()
     QVERIFY(!m_journal->ADDTOREG(first));
     QCOMPARE(failed.size(), 1);
     QCOMPARE(m_journal->unwrittenCount(), 1);
+    QVERIFY(!m_journal->writeUnwritten()); // still refused: kept, and told only once
+    QCOMPARE(failed.size(), 1);
 
     QVERIFY(m_store->exec(u"ALTER TABLE INFORMES_OLD RENAME TO INFORMES"_s));
     m_clock.set(m_clock.now().addSecs(5));

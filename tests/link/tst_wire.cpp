@@ -20,6 +20,8 @@ private slots:
     void outgoingBytes();
     void statusMessage_data();
     void statusMessage();
+    void lockOptions_data();
+    void lockOptions();
     void chatKeywordFollowsTheChatRight_data();
     void chatKeywordFollowsTheChatRight();
     void closedConnectionGetsNothing();
@@ -116,6 +118,26 @@ void WireTest::statusMessage()
     QCOMPARE(connections.sent[0].bytes, bytes);
 }
 
+void WireTest::lockOptions_data()
+{
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("lock only, nothing checked")
+        << QStringList{u"0"_s, u"0"_s, u"0"_s} << QByteArray("BLOCKOPT#LVX#0#LVX#0#LVX#0#LVXF#");
+    QTest::newRow("shut down, both checked")
+        << QStringList{u"4"_s, u"1"_s, u"1"_s} << QByteArray("BLOCKOPT#LVX#4#LVX#1#LVX#1#LVXF#");
+}
+
+void WireTest::lockOptions()
+{
+    QFETCH(QStringList, fields);
+    QFETCH(QByteArray, bytes);
+    test::RecordingConnections connections;
+    OperatorSession session;
+    LinkSender(connections, session).send(5, u"BLOCKOPT"_s, fields);
+    QCOMPARE(connections.sentTo(5), QStringList{QString::fromLatin1(bytes)});
+}
+
 void WireTest::chatKeywordFollowsTheChatRight_data()
 {
     QTest::addColumn<bool>("chatRight");
@@ -173,6 +195,8 @@ void WireTest::split_data()
     QTest::newRow("only separators") << u"#LVX##LVX#"_s << QStringList{{}, {}, {}};
     QTest::newRow("empty last field") << u"MSGBOX#LVX#"_s << QStringList{u"MSGBOX"_s, {}};
     QTest::newRow("case counts") << u"GETNAME#lvx#x"_s << QStringList{u"GETNAME#lvx#x"_s};
+    QTest::newRow("customer message") << Wire::decode("MSGBOX#LVX#\xBFMe trae un caf\xE9?")
+                                      << QStringList{u"MSGBOX"_s, u"¿Me trae un café?"_s};
 }
 
 void WireTest::split()

@@ -5,7 +5,6 @@
 #include "operators/operatorsession.h"
 
 #include <QLocale>
-#include <QSqlError>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -13,7 +12,9 @@ namespace kestrel {
 
 Journal::Journal(QSqlDatabase db, const OperatorSession& session, const Clock& clock,
                  QObject* parent)
-    : QObject(parent), m_db(std::move(db)), m_session(session), m_clock(clock), m_insert(m_db)
+    : QObject(parent), m_session(session), m_clock(clock),
+      m_insert(std::move(db), u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, "
+                              u"OPERADOR) VALUES (?, ?, ?, ?, ?, ?, ?)"_s)
 {}
 
 QString Journal::dateText(QDate date)
@@ -71,25 +72,14 @@ bool Journal::writeUnwritten()
 
 bool Journal::insert(const JournalRow& row)
 {
-    if (!m_prepared) {
-        m_prepared = m_insert.prepare(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, "
-                                      u"DESCRIP, OPERADOR) VALUES (?, ?, ?, ?, ?, ?, ?)"_s);
-        // A statement that could not be prepared is prepared again on the next write.
-    }
-    bool ok = m_prepared;
-    if (ok) {
-        for (const QVariant& v :
-             {QVariant(row.fecha), QVariant(row.hora), QVariant(row.valor), QVariant(row.user),
-              QVariant(row.pc), QVariant(row.descrip), QVariant(row.operador)})
-            m_insert.addBindValue(v);
-        ok = m_insert.exec();
-    }
+    const bool ok = m_insert.exec(
+        {row.fecha, row.hora, row.valor, row.user, row.pc, row.descrip, row.operador});
     // The operator hears of the first row that cannot be written; the ones that follow while
     // the store keeps refusing wait with it, without a notice every second.
     if (!ok && !m_failing) {
         emit writeFailed(u"No se pudo registrar la operacion de "_s + formatAmount(row.valor) +
                          u" (" + row.descrip + u"). Se registrara en cuanto se pueda.\n"_s +
-                         m_insert.lastError().text());
+                         m_insert.lastError());
     }
     m_failing = !ok;
     return ok;

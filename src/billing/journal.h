@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/preparedstatement.h"
+
 #include <QDate>
 #include <QObject>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QTime>
 
@@ -32,8 +33,6 @@ struct JournalRow {
     QString pc;
     QString descrip;
     QString operador;
-
-    bool operator==(const JournalRow&) const = default;
 };
 
 // The operations journal: every amount the café takes, one row each, never changed afterwards.
@@ -76,11 +75,9 @@ signals:
 private:
     bool insert(const JournalRow& row);
 
-    QSqlDatabase m_db;
     const OperatorSession& m_session;
     const Clock& m_clock;
-    QSqlQuery m_insert;
-    bool m_prepared = false;
+    PreparedStatement m_insert;
     bool m_inTransaction = false;
     bool m_failing = false;
     std::vector<JournalRow> m_unwritten;

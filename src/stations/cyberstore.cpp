@@ -49,8 +49,25 @@ double storedAmount(const QString& s)
 
 } // namespace
 
+namespace {
+
+QString updateWhere(const QString& where)
+{
+    return u"UPDATE CYBER SET TIEMPO = ?, MODALIDAD = ?, TARIFA = ?, CLIENTE = ?, TARIFBAS = ?, "
+           u"LSTVARX = ?, vartipex = ?, vartipex2 = ?, vartipex3 = ?, TOTAL = ?, TARIFM = ?, "
+           u"TARFC = ?, PCNAME = COALESCE(?, PCNAME), PCMAC = COALESCE(?, PCMAC) WHERE "_s +
+           where;
+}
+
+} // namespace
+
 CyberStore::CyberStore(QSqlDatabase db)
-    : m_db(std::move(db)), m_updateById(m_db), m_updateByRowid(m_db), m_updateTimes(m_db)
+    : m_db(db),
+      m_updateById(
+          db,
+          updateWhere(u"rowid = (SELECT rowid FROM CYBER WHERE PC = ? ORDER BY rowid LIMIT 1)"_s)),
+      m_updateByRowid(db, updateWhere(u"rowid = ?"_s)),
+      m_updateTimes(db, u"UPDATE CYBER SET TIEMPO = ?, vartipex2 = ? WHERE rowid = ?"_s)
 {}
 
 std::optional<std::vector<Station>> CyberStore::load()
@@ -127,62 +144,30 @@ QVariantList CyberStore::persistedValues(Station& s)
             s.LSTMACS.isEmpty() ? QVariant() : QVariant(s.LSTMACS)};
 }
 
-bool CyberStore::run(QSqlQuery& statement, bool& prepared, const QString& where,
-                     const QVariantList& values, const QVariant& key)
+bool CyberStore::run(PreparedStatement& statement, const QVariantList& values)
 {
-    if (!prepared) {
-        prepared = statement.prepare(
-            u"UPDATE CYBER SET TIEMPO = ?, MODALIDAD = ?, TARIFA = ?, CLIENTE = ?, TARIFBAS = ?, "
-            u"LSTVARX = ?, vartipex = ?, vartipex2 = ?, vartipex3 = ?, TOTAL = ?, TARIFM = ?, "
-            u"TARFC = ?, PCNAME = COALESCE(?, PCNAME), PCMAC = COALESCE(?, PCMAC) WHERE "_s +
-            where);
-        if (!prepared) {
-            m_lastError = statement.lastError().text();
-            return false;
-        }
-    }
-    for (const QVariant& v : values)
-        statement.addBindValue(v);
-    statement.addBindValue(key);
-    if (!statement.exec()) {
-        m_lastError = statement.lastError().text();
-        return false;
-    }
-    return true;
+    if (statement.exec(values))
+        return true;
+    m_lastError = statement.lastError();
+    return false;
 }
 
 CyberStore::PersistResult CyberStore::persist(Station& s)
 {
-    if (!run(m_updateById, m_byIdPrepared,
-             u"rowid = (SELECT rowid FROM CYBER WHERE PC = ? ORDER BY rowid LIMIT 1)"_s,
-             persistedValues(s), stored(s.pc)))
+    if (!run(m_updateById, persistedValues(s) << stored(s.pc)))
         return PersistResult::Failed;
-    return m_updateById.numRowsAffected() > 0 ? PersistResult::Written : PersistResult::NotFound;
+    return m_updateById.query().numRowsAffected() > 0 ? PersistResult::Written
+                                                      : PersistResult::NotFound;
 }
 
 bool CyberStore::write(qint64 rowid, const QVariantList& values)
 {
-    return run(m_updateByRowid, m_byRowidPrepared, u"rowid = ?"_s, values, rowid);
+    return run(m_updateByRowid, QVariantList(values) << rowid);
 }
 
 bool CyberStore::writeTimes(qint64 rowid, const Station& s)
 {
-    if (!m_timesPrepared) {
-        m_timesPrepared =
-            m_updateTimes.prepare(u"UPDATE CYBER SET TIEMPO = ?, vartipex2 = ? WHERE rowid = ?"_s);
-        if (!m_timesPrepared) {
-            m_lastError = m_updateTimes.lastError().text();
-            return false;
-        }
-    }
-    m_updateTimes.addBindValue(stored(s.tiempo));
-    m_updateTimes.addBindValue(stored(s.vartipex2));
-    m_updateTimes.addBindValue(rowid);
-    if (!m_updateTimes.exec()) {
-        m_lastError = m_updateTimes.lastError().text();
-        return false;
-    }
-    return true;
+    return run(m_updateTimes, {stored(s.tiempo), stored(s.vartipex2), rowid});
 }
 
 std::optional<std::vector<CyberStore::StoredRow>> CyberStore::storedRows()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/preparedstatement.h"
 #include "station.h"
 
 #include <QSqlDatabase>
@@ -54,16 +55,12 @@ public:
     QString lastError() const { return m_lastError; }
 
 private:
-    bool run(QSqlQuery& statement, bool& prepared, const QString& where, const QVariantList& values,
-             const QVariant& key);
+    bool run(PreparedStatement& statement, const QVariantList& values);
 
     QSqlDatabase m_db;
-    QSqlQuery m_updateById;
-    QSqlQuery m_updateByRowid;
-    QSqlQuery m_updateTimes;
-    bool m_byIdPrepared = false;
-    bool m_byRowidPrepared = false;
-    bool m_timesPrepared = false;
+    PreparedStatement m_updateById;
+    PreparedStatement m_updateByRowid;
+    PreparedStatement m_updateTimes;
     QString m_lastError;
 };
 

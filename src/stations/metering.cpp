@@ -80,8 +80,11 @@ QString Minute2(QStringView time)
 }
 
 Metering::Metering(Services services, QObject* parent)
-    : QObject(parent), m_services(services), m_cyber(services.db), m_steps(services.db),
-      m_account(services.db)
+    : QObject(parent), m_services(services), m_cyber(services.db),
+      m_steps(services.db, u"SELECT VALUE, TARIF FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s),
+      m_account(services.db, u"UPDATE CUENTAS SET TIMERES = ? WHERE rowid = "
+                             u"(SELECT rowid FROM CUENTAS WHERE USER = ? ORDER BY rowid LIMIT 1) "
+                             u"AND TIMERES IS NOT ?"_s)
 {}
 
 void Metering::forgetStoredRows()
@@ -302,17 +305,8 @@ void Metering::persist(StoredRow& row, Station& s)
 
 void Metering::mirrorAccount(const Station& s)
 {
-    if (!m_accountPrepared) {
-        m_accountPrepared =
-            m_account.prepare(u"UPDATE CUENTAS SET TIMERES = ? WHERE rowid = "
-                              u"(SELECT rowid FROM CUENTAS WHERE USER = ? ORDER BY rowid LIMIT 1) "
-                              u"AND TIMERES IS NOT ?"_s);
-    }
-    m_account.addBindValue(s.tiempo);
-    m_account.addBindValue(s.usuario);
-    m_account.addBindValue(s.tiempo);
-    if (!m_accountPrepared || !m_account.exec())
-        fail(u"guardar el tiempo de la cuenta "_s + s.usuario, m_account.lastError().text());
+    if (!m_account.exec({s.tiempo, s.usuario, s.tiempo}))
+        fail(u"guardar el tiempo de la cuenta "_s + s.usuario, m_account.lastError());
 }
 
 const Metering::Steps& Metering::compoundSteps(const QString& code)
@@ -320,21 +314,16 @@ const Metering::Steps& Metering::compoundSteps(const QString& code)
     if (auto it = m_stepsThisTick.constFind(code); it != m_stepsThisTick.cend())
         return it.value();
     Steps steps;
-    if (!m_stepsPrepared) {
-        m_stepsPrepared =
-            m_steps.prepare(u"SELECT VALUE, TARIF FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s);
-    }
-    m_steps.addBindValue(code);
-    if (m_stepsPrepared && m_steps.exec()) {
+    if (m_steps.exec({code})) {
+        QSqlQuery& q = m_steps.query();
         steps.emplace();
-        while (m_steps.next()) {
-            const QVariant value = m_steps.value(0);
-            steps->push_back(
-                {value.isNull() ? QString() : value.toString(), price(m_steps.value(1))});
+        while (q.next()) {
+            const QVariant value = q.value(0);
+            steps->push_back({value.isNull() ? QString() : value.toString(), price(q.value(1))});
         }
-        m_steps.finish();
+        q.finish();
     } else {
-        fail(u"leer la tarifa compuesta "_s + code, m_steps.lastError().text());
+        fail(u"leer la tarifa compuesta "_s + code, m_steps.lastError());
     }
     return *m_stepsThisTick.insert(code, std::move(steps));
 }

@@ -6,7 +6,6 @@
 #include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QStringView>
 
@@ -95,10 +94,8 @@ private:
 
     Services m_services;
     CyberStore m_cyber;
-    QSqlQuery m_steps;
-    QSqlQuery m_account;
-    bool m_stepsPrepared = false;
-    bool m_accountPrepared = false;
+    PreparedStatement m_steps;
+    PreparedStatement m_account;
 
     bool m_rowsKnown = false;
     QHash<QString, StoredRow> m_rows; // by station id, compared as the store compares it

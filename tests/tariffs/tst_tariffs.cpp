@@ -38,8 +38,6 @@ class TestTariffs : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinCafeLocale(); }
-    void selectedTariff_data();
-    void selectedTariff();
     void storeReadsTariffsInTableOrder();
     void compoundRowsStopAtAnotherName();
     void storeFailsWithoutTable();
@@ -52,25 +50,6 @@ private slots:
     void secondsToTimeText_data();
     void secondsToTimeText();
 };
-
-void TestTariffs::selectedTariff_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("expected"); // -1: none
-    QTest::newRow("no selection is the first") << 3 << -1 << 0;
-    QTest::newRow("past the end") << 3 << 3 << -1;
-}
-
-void TestTariffs::selectedTariff()
-{
-    QFETCH(int, count);
-    QFETCH(int, index);
-    QFETCH(int, expected);
-    std::vector<Tariff> list(count);
-    const Tariff* t = kestrel::selectedTariff(list, index);
-    QCOMPARE(t ? int(t - list.data()) : -1, expected);
-}
 
 void TestTariffs::storeReadsTariffsInTableOrder()
 {
@@ -94,6 +73,8 @@ void TestTariffs::storeReadsTariffsInTableOrder()
     QVERIFY((*list)[2].code > (*list)[1].code);
     QCOMPARE((*list)[2].tarifa, 0.0);
     QVERIFY(!(*list)[2].isCompound());
+    QCOMPARE(kestrel::selectedTariff(*list, -1), &(*list)[0]); // no selection: the first
+    QVERIFY(!kestrel::selectedTariff(*list, 3));
 }
 
 void TestTariffs::compoundRowsStopAtAnotherName()

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace kestrel {
+
+class Clock;
+class Journal;
+class LinkSender;
+class MessageList;
+class Prompts;
+class Settings;
+class StationTable;
+
+// What the operator does to the selected station: lock it, the agent commands of "&Puestos",
+// the volume and the chat. Each call takes the selected station's index; -1 (no selection) or
+// an index past the table does nothing. Every command but the lock is a message to the agent;
+// the lock changes the station, and the agent learns it from the next status message.
+class RemoteCommands final : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        StationTable& stations;
+        LinkSender& link;
+        Journal& journal;
+        Settings& settings;
+        Prompts& prompts;
+        const Clock& clock;
+        MessageList& messages;
+    };
+
+    // The agent commands of "&Puestos", each asked first.
+    enum class AgentCommand { ClosePrograms, CloseAgent, CloseSession, Restart, ShutDown };
+
+    explicit RemoteCommands(Services services, QObject* parent = nullptr);
+
+    // Ends whatever session the station has; a counter session of a minute or more is
+    // journalled first.
+    void LOCKPC(int index);
+    // The lock of the toolbar and the shortcuts: asks first when "questitolock" is "1".
+    void LockPC2(int index);
+    void send(int index, AgentCommand command);
+    // Shut-down to every station, without asking.
+    void Shutdownall();
+    void setVolume(int index, int value);
+    // Sends the operator's text and lists it. False (nothing done) without a station.
+    bool chat(int index, const QString& text);
+    void clearMessages();
+
+signals:
+    void stationCommandsChanged();
+    // A row may have been added to the journal: the console's journal grid reads it again.
+    void journalChanged();
+
+private:
+    Services m_services;
+};
+
+} // namespace kestrel

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace kestrel::sim {
+
+// One simulated station agent. It listens like the agent of a real workstation, announces its
+// computer name when the console connects and its MAC address with the first status the console
+// sends, records every message the console sends, and sends the agent's messages on request
+// (without terminator, in Windows-1252).
+//
+// The console takes each read as one whole message, so the agent spaces its own messages: a
+// message goes out at least messageGapMs after the previous one.
+class StationAgent : public QObject {
+    Q_OBJECT
+public:
+    struct Received {
+        QDateTime at;
+        QString keyword;
+        QStringList fields;
+    };
+
+    StationAgent(QString computerName, QString mac, QObject* parent = nullptr);
+    ~StationAgent() override;
+
+    // Starts listening; false with errorString() when the address cannot be taken.
+    bool listen(const QHostAddress& address, quint16 port);
+    // The agent stops: no longer listening, and the console's connection is dropped.
+    void close();
+    bool isListening() const;
+    bool isConnected() const;
+    QString errorString() const { return m_error; }
+    QHostAddress address() const { return m_address; }
+    quint16 port() const { return m_port; }
+    // "127.0.0.2:6969"
+    QString label() const;
+
+    QString computerName() const { return m_computerName; }
+    QString mac() const { return m_mac; }
+
+    // Sends one agent message, keyword then fields joined by the separator, no terminator.
+    // A message sent while no console is connected is dropped, as a real agent's would be.
+    void send(const QString& keyword, const QStringList& fields = {});
+    // Sends bytes as they are (for tests of hostile input), still spaced from other messages.
+    void sendRaw(const QByteArray& bytes);
+
+    void setMessageGapMs(int ms) { m_gapMs = ms; }
+
+    // Every whole message received from the console since the last clear, oldest first.
+    const QList<Received>& received() const { return m_received; }
+    void clearReceived() { m_received.clear(); }
+    // Keywords of received(), in order.
+    QStringList receivedKeywords() const;
+
+    // The five fields of the last status message (state code, time, amount, address, user);
+    // empty before the first one.
+    QStringList lastStatus() const { return m_lastStatus; }
+    // What the workstation's screen would show after the last status: locked when the station
+    // is free, or when a prepaid state carries no time and no user (an account logged out).
+    bool screenLocked() const;
+
+    // Status message statistics since listen(): how many arrived, and the longest time between
+    // two of them on one connection, in milliseconds (0 with fewer than two).
+    int statusCount() const { return m_statusCount; }
+    qint64 worstStatusGapMs() const { return m_worstGapMs; }
+
+    // Customer behaviour for the demo: press start as soon as the station waits for it, and
+    // answer every operator message with a text (empty: no answer).
+    void setAutoStart(bool on) { m_autoStart = on; }
+    void setChatReply(const QString& text) { m_chatReply = text; }
+
+signals:
+    void connected();
+    void disconnected();
+    void messageReceived(const kestrel::sim::StationAgent::Received& message);
+    // One agent message has just been written to the console.
+    void messageSent(const QByteArray& bytes);
+
+private:
+    void acceptConnection();
+    void readConsole();
+    void handle(const Received& message);
+    void enqueue(const QByteArray& bytes);
+    void flush();
+    void dropConnection();
+
+    QString m_computerName;
+    QString m_mac;
+    QHostAddress m_address;
+    quint16 m_port = 0;
+    QString m_error;
+    QTcpServer* m_server = nullptr;
+    QPointer<QTcpSocket> m_socket;
+    QByteArray m_pending; // received bytes after the last terminator
+    QQueue<QByteArray> m_outgoing;
+    QTimer m_gapTimer;
+    QElapsedTimer m_sinceLastSend;
+    int m_gapMs = 40;
+    QList<Received> m_received;
+    QStringList m_lastStatus;
+    int m_statusCount = 0;
+    qint64 m_worstGapMs = 0;
+    QElapsedTimer m_sinceStatus;
+    bool m_autoStart = false;
+    bool m_startPressed = false; // in the current waiting period
+    bool m_macAnnounced = false; // on the current connection
+    QString m_chatReply;
+};
+
+} // namespace kestrel::sim

@@ -4,6 +4,11 @@
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "link/linksender.h"
+#include "link/messagelist.h"
+#include "link/remotecommands.h"
+#include "link/requests.h"
+#include "link/stationsockets.h"
+#include "link/supervision.h"
 #include "operators/login.h"
 #include "operators/operatorsession.h"
 #include "stations/metering.h"
@@ -14,28 +19,28 @@
 
 namespace kestrel {
 
-namespace {
-
-// The station link comes with its own connections; until then no station is connected, so the
-// metering's messages to the stations are dropped as they are for any closed connection.
-class NoConnections final : public StationConnections {
-public:
-    bool isConnected(int) const override { return false; }
-    void write(int, const QByteArray&) override {}
-};
-
-} // namespace
-
 Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent)
     : QObject(parent), m_store(store), m_settings(settings), m_prompts(prompts),
       m_session(std::make_unique<OperatorSession>()), m_stations(std::make_unique<StationTable>()),
-      m_clock(std::make_unique<SystemClock>()), m_connections(std::make_unique<NoConnections>()),
-      m_link(std::make_unique<LinkSender>(*m_connections, *m_session)),
+      m_clock(std::make_unique<SystemClock>()), m_sockets(std::make_unique<StationSockets>()),
+      m_link(std::make_unique<LinkSender>(*m_sockets, *m_session)),
       m_journal(std::make_unique<Journal>(store.database(), *m_session, *m_clock)),
       m_metering(std::make_unique<Metering>(Metering::Services{
           *m_stations, store.database(), settings, *m_link, *m_journal, *m_clock})),
+      m_messages(std::make_unique<MessageList>()),
+      m_supervision(std::make_unique<ConnectionSupervision>(*m_stations, *m_sockets, *m_link)),
+      m_requests(std::make_unique<RequestDispatcher>(RequestDispatcher::Services{
+          *m_stations, store.database(), *m_link, *m_messages, *m_clock})),
+      m_commands(std::make_unique<RemoteCommands>(RemoteCommands::Services{
+          *m_stations, *m_link, *m_journal, settings, prompts, *m_clock, *m_messages})),
       m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
 {
+    // One closed connection per station whenever the station table is loaded.
+    connect(m_stations.get(), &StationTable::stationsReset, m_sockets.get(),
+            [this] { m_sockets->reset(m_stations->count()); });
+    connect(m_sockets.get(), &StationSockets::received, m_requests.get(),
+            &RequestDispatcher::dispatchBytes);
+
     m_splashTimer.setSingleShot(true);
     m_splashTimer.setInterval(SplashMs);
     connect(&m_splashTimer, &QTimer::timeout, this, &Startup::showConsole);
@@ -68,9 +73,9 @@ void Startup::firstLogin()
 
 void Startup::showConsole()
 {
-    m_console = std::make_unique<ConsoleWindow>(ConsoleServices{m_store, m_settings, *m_session,
-                                                                *m_stations, m_prompts, *m_login,
-                                                                *m_metering, *m_journal});
+    m_console = std::make_unique<ConsoleWindow>(ConsoleServices{
+        m_store, m_settings, *m_session, *m_stations, m_prompts, *m_login, *m_metering, *m_journal,
+        *m_supervision, *m_requests, *m_commands, *m_messages});
     m_console->load();
     m_console->show();
     m_splashTimer.stop();

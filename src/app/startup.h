@@ -14,11 +14,15 @@ class DataStore;
 class Journal;
 class LinkSender;
 class LoginWindow;
+class MessageList;
 class Metering;
+class RemoteCommands;
+class RequestDispatcher;
+class ConnectionSupervision;
+class StationSockets;
 class OperatorSession;
 class Prompts;
 class Settings;
-class StationConnections;
 class StationTable;
 
 // From the login to the console: the first successful login shows the about window as a splash
@@ -39,6 +43,10 @@ public:
     OperatorSession& session() const { return *m_session; }
     StationTable& stations() const { return *m_stations; }
     Metering& metering() const { return *m_metering; }
+    StationSockets& sockets() const { return *m_sockets; }
+    ConnectionSupervision& supervision() const { return *m_supervision; }
+    RemoteCommands& commands() const { return *m_commands; }
+    MessageList& messages() const { return *m_messages; }
 
 signals:
     void consoleShown();
@@ -54,10 +62,14 @@ private:
     std::unique_ptr<OperatorSession> m_session;
     std::unique_ptr<StationTable> m_stations;
     std::unique_ptr<Clock> m_clock;
-    std::unique_ptr<StationConnections> m_connections;
+    std::unique_ptr<StationSockets> m_sockets;
     std::unique_ptr<LinkSender> m_link;
     std::unique_ptr<Journal> m_journal;
     std::unique_ptr<Metering> m_metering;
+    std::unique_ptr<MessageList> m_messages;
+    std::unique_ptr<ConnectionSupervision> m_supervision;
+    std::unique_ptr<RequestDispatcher> m_requests;
+    std::unique_ptr<RemoteCommands> m_commands;
     std::unique_ptr<LoginWindow> m_login;
     std::unique_ptr<AboutWindow> m_splash;
     std::unique_ptr<ConsoleWindow> m_console;

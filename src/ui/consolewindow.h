@@ -3,17 +3,24 @@
 #include <QMainWindow>
 
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QAction;
+class QScrollBar;
 class QTimer;
 class QTreeView;
+class QTreeWidget;
 
 namespace kestrel {
 
+class ConnectionSupervision;
 class DataStore;
 class Journal;
 class LoginWindow;
+class MessageList;
 class Metering;
+class RemoteCommands;
+class RequestDispatcher;
 class OperatorSession;
 class Prompts;
 class Settings;
@@ -30,6 +37,10 @@ struct ConsoleServices {
     LoginWindow& login;
     Metering& metering;
     Journal& journal;
+    ConnectionSupervision& supervision;
+    RequestDispatcher& requests;
+    RemoteCommands& commands;
+    MessageList& messages;
 };
 
 // MAIX, the operator's main window.
@@ -50,13 +61,25 @@ public:
     QLabel* statusPanel(int panel) const;
     // XMTIMER, the metering timer: started by load().
     QTimer* meteringTimer() const { return m_meteringTimer; }
+    // The connection supervision's timer: started by load(), never stopped.
+    QTimer* supervisionTimer() const { return m_supervisionTimer; }
+
+    // Index of the selected station, -1 when none is selected.
+    int selectedStation() const;
+    // Enables the station commands for the selected station.
+    void EnDisOpc();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMenus();
+    void buildStationMenu();
+    QWidget* buildSidePanels();
     void buildStatusBar();
+    void sendChat();
+    void showMessageRow(int row);
     void showMeteringStatus();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
@@ -69,6 +92,11 @@ private:
     QTreeView* m_stationList = nullptr;
     QList<QLabel*> m_panels;
     QTimer* m_meteringTimer = nullptr;
+    QTimer* m_supervisionTimer = nullptr;
+    QMenu* m_stationMenu = nullptr;
+    QTreeWidget* m_messages = nullptr;
+    QLineEdit* m_messageText = nullptr;
+    QScrollBar* m_volume = nullptr;
 };
 
 } // namespace kestrel

@@ -12,5 +12,21 @@ cmake --build build-test -j2
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-cd build-test
-ctest --output-on-failure -j2 "$@"
+(cd build-test && ctest --output-on-failure -j2 "$@")
+
+# A short fuzzing run of the station request handling, where clang and its libFuzzer are
+# installed (they are not required: without them this step is skipped). KESTREL_FUZZ_SECONDS=0
+# skips it too.
+fuzz_seconds=${KESTREL_FUZZ_SECONDS:-15}
+if [ "$fuzz_seconds" -gt 0 ] && command -v clang++ >/dev/null \
+    && echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' \
+        | clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null; then
+    CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DKESTREL_SANITIZE=ON -DKESTREL_FUZZ=ON >/dev/null
+    cmake --build build-fuzz -j2 --target fuzz_requests
+    mkdir -p build-fuzz/corpus
+    build-fuzz/fuzz_requests -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        build-fuzz/corpus tests/fuzz/seeds 2>&1 | tail -n 3
+else
+    echo "fuzzing skipped (clang++ with libFuzzer not found)"
+fi

@@ -15,3 +15,9 @@ if(KESTREL_SANITIZE)
         -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     target_link_options(kestrel_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Coverage feedback for the fuzz targets (clang only); the targets themselves link libFuzzer.
+if(KESTREL_FUZZ)
+    target_compile_options(kestrel_options INTERFACE -fsanitize=fuzzer-no-link)
+    target_link_options(kestrel_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -1,11 +1,15 @@
 // Measures the metering tick of a large café against the cheapest possible write of the same
-// rows, so the figure says how much the metering adds to what the disk costs anyway.
+// rows, so the figure says how much the metering adds to what the disk costs anyway; then the
+// station link: the console's supervision of many agents played by vigilo-sim on loopback
+// addresses, as CPU time per second and as the longest wait of an agent for its status.
 
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/settings.h"
 #include "link/linksender.h"
+#include "link/stationsockets.h"
+#include "link/supervision.h"
 #include "operators/operatorsession.h"
 #include "stations/cyberstore.h"
 #include "stations/metering.h"
@@ -14,9 +18,15 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -112,6 +122,110 @@ double ms(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto toMs = [](timeval t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    return toMs(usage.ru_utime) + toMs(usage.ru_stime);
+}
+
+// Runs the supervision against agents agents for seconds seconds once all are connected.
+int measureLink(int agents, int seconds)
+{
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+
+    const QString first = u"127.1.0.1"_s;
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::SeparateChannels);
+    sim.start(QCoreApplication::applicationDirPath() + u"/vigilo-sim"_s,
+              {u"--range"_s, first, QString::number(agents), u"--changes-only"_s});
+    if (!sim.waitForStarted(5000)) {
+        std::fprintf(stderr, "vigilo-sim did not start: %s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    QObject::connect(&sim, &QProcess::readyReadStandardOutput, [&] {
+        while (sim.canReadLine() && !sim.peek(6).startsWith("stats "))
+            sim.readLine();
+    });
+
+    OperatorSession session;
+    session.logIn({u"admin"_s, {}, {}});
+    StationTable table;
+    std::vector<Station> stations{std::size_t(agents)};
+    const quint32 base = QHostAddress(first).toIPv4Address();
+    for (int i = 0; i < agents; ++i) {
+        stations[std::size_t(i)].pc = u"PC%1"_s.arg(i + 1, 3, 10, QChar(u'0'));
+        stations[std::size_t(i)].LSTIPS = QHostAddress(base + quint32(i)).toString();
+        stations[std::size_t(i)].tiempo = u"0:00:00"_s;
+        stations[std::size_t(i)].sub = u"0,00"_s;
+    }
+    table.setStations(std::move(stations));
+    StationSockets sockets;
+    sockets.reset(agents);
+    LinkSender link(sockets, session);
+    ConnectionSupervision supervision(table, sockets, link);
+    supervision.setCurrencySymbol(u"$"_s);
+    QTimer timer;
+    timer.setInterval(ConnectionSupervision::IntervalMs);
+    QObject::connect(&timer, &QTimer::timeout, &supervision, &ConnectionSupervision::tick);
+    timer.start();
+
+    const auto connected = [&] {
+        int n = 0;
+        for (int i = 0; i < agents; ++i)
+            n += sockets.isConnected(i);
+        return n;
+    };
+    // The event loop sleeps between events, as the console's does.
+    const auto runFor = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    QElapsedTimer wait;
+    wait.start();
+    while (connected() < agents && wait.elapsed() < 30000)
+        runFor(100);
+    const int ready = connected();
+
+    QElapsedTimer wall;
+    wall.start();
+    const double cpuBefore = cpuMs();
+    runFor(seconds * 1000);
+    const double cpu = cpuMs() - cpuBefore;
+    const double elapsed = ms(wall);
+    timer.stop();
+
+    sim.write("stats\n");
+    QByteArray stats;
+    while (!stats.startsWith("stats ") && sim.waitForReadyRead(5000)) {
+        while (sim.canReadLine()) {
+            const QByteArray line = sim.readLine().trimmed();
+            if (line.startsWith("stats "))
+                stats = line;
+        }
+    }
+    sim.write("quit\n");
+    if (!sim.waitForFinished(5000))
+        sim.kill();
+
+    QString worstGap = u"?"_s;
+    for (const QByteArray& field : stats.split(' '))
+        if (field.startsWith("worst_gap_ms="))
+            worstGap = QString::fromLatin1(field.mid(13));
+    std::printf("link agents        %d (%d connected before timing)\n", agents, ready);
+    std::printf("link CPU           %.1f ms per second of supervision (%.2f %% of one core)\n",
+                cpu * 1000.0 / elapsed, cpu * 100.0 / elapsed);
+    std::printf("link worst gap     %s ms between two status messages to one agent (tick "
+                "%d ms)\n",
+                qPrintable(worstGap), ConnectionSupervision::IntervalMs);
+    return ready == agents && !stats.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -124,9 +238,17 @@ int main(int argc, char** argv)
     const QCommandLineOption stationsOption(u"stations"_s, u"Stations in the café."_s, u"N"_s,
                                             u"1000"_s);
     const QCommandLineOption ticksOption(u"ticks"_s, u"Ticks to time."_s, u"N"_s, u"100"_s);
+    const QCommandLineOption agentsOption(
+        u"agents"_s, u"Simulated agents for the link figure (0: none)."_s, u"N"_s, u"500"_s);
+    const QCommandLineOption secondsOption(u"link-seconds"_s, u"Seconds of supervision to time."_s,
+                                           u"S"_s, u"10"_s);
     parser.addOption(stationsOption);
     parser.addOption(ticksOption);
+    parser.addOption(agentsOption);
+    parser.addOption(secondsOption);
     parser.process(app);
+    const int agents = parser.value(agentsOption).toInt();
+    const int linkSeconds = parser.value(secondsOption).toInt();
     const int stationCount = parser.value(stationsOption).toInt();
     const int ticks = parser.value(ticksOption).toInt();
     if (stationCount <= 0 || ticks <= 0) {
@@ -206,5 +328,8 @@ int main(int argc, char** argv)
                 *std::max_element(tickTimes.begin(), tickTimes.end()));
     std::printf("floor median       %.2f ms (bare prepared UPDATE of the same rows)\n", floor);
     std::printf("tick / floor       %.2f\n", floor > 0 ? tick / floor : 0.0);
-    return 0;
+    std::fflush(stdout);
+    if (agents <= 0)
+        return 0;
+    return measureLink(agents, std::max(linkSeconds, 1));
 }

@@ -27,4 +27,17 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
     echo "(xvfb-run esta en el paquete xvfb: sudo apt-get install xvfb xauth)" >&2
     exit 1
 fi
-exec env "${regional[@]}" build/kestrel --data-dir demo "$@"
+# The demo stations' agents: one simulator plays PC01 to PC08 (127.0.0.2 to 127.0.0.9, port
+# 6969). Its customers press start by themselves and answer the operator's messages; what it
+# receives is logged in demo/vigilo-sim.log.
+build/vigilo-sim --range 127.0.0.2 8 --auto-start --reply "Gracias, ya voy" --changes-only \
+    </dev/null >demo/vigilo-sim.log 2>&1 &
+sim=$!
+trap 'kill "$sim" 2>/dev/null || true' EXIT
+trap 'exit 130' INT TERM
+sleep 0.3
+if ! kill -0 "$sim" 2>/dev/null; then
+    echo "vigilo-sim no pudo iniciar (ver demo/vigilo-sim.log); la consola sigue sin puestos." >&2
+fi
+
+env "${regional[@]}" build/kestrel --data-dir demo "$@"

@@ -1,7 +1,10 @@
 // The station link over real loopback sockets, against the simulator's agent.
+#include "billing/journal.h"
 #include "core/clock.h"
+#include "core/settings.h"
 #include "link/linksender.h"
 #include "link/messagelist.h"
+#include "link/remotecommands.h"
 #include "link/requests.h"
 #include "link/stationsockets.h"
 #include "link/supervision.h"
@@ -83,6 +86,11 @@ struct Console {
     test::ManualClock clock;
     MessageList messages;
     RequestDispatcher requests{{stations, store.db(), sender, messages, clock}};
+    test::MemorySettingsStore memory;
+    Settings settings{memory};
+    test::ScriptedPrompts prompts;
+    Journal journal{store.db(), session, clock};
+    RemoteCommands commands{{stations, sender, journal, settings, prompts, clock, messages}};
 
     explicit Console(const QStringList& addresses)
     {
@@ -109,6 +117,18 @@ struct Console {
         supervision.tick();
         return QTest::qWaitFor([&] { return sockets.isConnected(index); }, 5000);
     }
+    bool connectAll()
+    {
+        supervision.tick();
+        return QTest::qWaitFor(
+            [&] {
+                for (int i = 0; i < stations.count(); ++i)
+                    if (!sockets.isConnected(i))
+                        return false;
+                return true;
+            },
+            5000);
+    }
 };
 
 QString address(const StationAgent& agent)
@@ -128,6 +148,8 @@ private slots:
     void unansweredConnectionRetriesEverySecondTick_data();
     void unansweredConnectionRetriesEverySecondTick();
     void requestsOverTheLink();
+    void accountLoginsOverTheLink();
+    void commandsReachTheAgent();
     void floodFromOneAgentLeavesTheOthersServed();
 };
 
@@ -287,6 +309,69 @@ void TestStationLink::requestsOverTheLink()
     console.supervision.tick();
     QTRY_COMPARE(agent.lastStatus().value(4), QString());
     QVERIFY(agent.screenLocked()); // the code stays "3", but the session is over
+}
+
+// Every branch of an account login, as the customers at two stations see it.
+void TestStationLink::accountLoginsOverTheLink()
+{
+    StationAgent first(u"pc01"_s, u"aa"_s);
+    StationAgent second(u"pc02"_s, u"bb"_s);
+    for (StationAgent* agent : {&first, &second}) {
+        agent->setMessageGapMs(5);
+        QVERIFY(agent->listen(Loopback, 0));
+    }
+    Console console({address(first), address(second)});
+    QVERIFY(console.store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES "
+                               u"('eva', NULL, '1:30:00', 1), ('leo', 'x', '0:00:50', 1)"_s));
+    QVERIFY(console.connectAll());
+
+    const auto replies = [](const StationAgent& agent) {
+        QStringList texts;
+        for (const StationAgent::Received& r : agent.received())
+            if (r.keyword == u"MSGBOX3")
+                texts << r.fields.value(0);
+        return texts;
+    };
+    first.send(u"GETSTART"_s, {u"nadie"_s, u"x"_s});
+    first.send(u"GETSTART"_s, {u"leo"_s, u"x"_s});
+    QTRY_COMPARE(replies(first),
+                 (QStringList{u"Usuario/Contraseña INCORRECTA"_s, u"Cuenta sin credito..."_s}));
+    first.send(u"GETSTART"_s, {u"EVA"_s, u"nueva"_s}); // first login: sets the password
+    QTRY_COMPARE(console.stations.at(0).usuario, u"EVA"_s);
+    second.send(u"GETSTART"_s, {u"EVA"_s, u"nueva"_s}); // already at PC01: no answer at all
+    second.send(u"GETSTART"_s, {u"eva"_s, u"otra"_s});  // another case is another user here
+    QTRY_COMPARE(replies(second), QStringList{u"Usuario/Contraseña INCORRECTA"_s});
+    console.supervision.tick();
+    QTRY_COMPARE(first.lastStatus().value(0), u"3"_s);
+    QTRY_COMPARE(second.statusCount(), 1);
+    QCOMPARE(second.lastStatus().value(0), QString());
+    QCOMPARE(replies(first).size(), 2);
+}
+
+// The bytes of each command, as the agent reads them.
+void TestStationLink::commandsReachTheAgent()
+{
+    StationAgent agent(u"pc01"_s, u"aa"_s);
+    QVERIFY(agent.listen(Loopback, 0));
+    Console console({address(agent), u"127.0.0.1:"_s + QString::number(closedPort())});
+    QVERIFY(console.connect(0));
+    using C = RemoteCommands::AgentCommand;
+    for (C command : {C::ClosePrograms, C::CloseAgent, C::CloseSession, C::Restart, C::ShutDown}) {
+        console.prompts.answerNext(true);
+        console.commands.send(0, command);
+    }
+    console.commands.setVolume(0, 73);
+    console.commands.chat(0, u"Cierro en 10 minutos"_s);
+    console.commands.chat(1, u"No conectado"_s); // listed, not sent
+    console.commands.Shutdownall();
+
+    QTRY_COMPARE(agent.received().size(), 8);
+    QStringList got;
+    for (const StationAgent::Received& r : agent.received())
+        got << r.keyword + u'=' + r.fields.join(u'|');
+    QCOMPARE(got, (QStringList{u"9=9"_s, u"5=5"_s, u"8=8"_s, u"7=7"_s, u"6=6"_s, u"SETVOL=73"_s,
+                               u"MSGBOX=Cierro en 10 minutos"_s, u"6=6"_s}));
+    QCOMPARE(console.messages.rows().size(), 2);
 }
 
 void TestStationLink::floodFromOneAgentLeavesTheOthersServed()

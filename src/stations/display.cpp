@@ -1,8 +1,12 @@
 #include "display.h"
 
+#include "core/settings.h"
 #include "operators/operatorsession.h"
 #include "station.h"
 #include "stationtable.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace kestrel {
 
@@ -50,6 +54,31 @@ StationCommands EnDisOpc(const StationTable& stations, int selected, const Opera
         c.aumentar = c.menuAumentar = false;
     }
     return c;
+}
+
+DisplayLayout Visualizacion(const Settings& settings)
+{
+    DisplayLayout d;
+    d.messages = settings.displayShown(0);
+    d.volume = settings.displayShown(1);
+    d.journal = settings.displayShown(2);
+    d.search = settings.displayShown(3);
+    d.subTwips = settings.displayValue(4) * 1000;
+    d.cobrar = settings.displayShown(5);
+    d.modo = settings.displayShown(6);
+    d.vender = settings.displayShown(7);
+    d.configuracion = settings.displayShown(8);
+    d.usuarioTwips = settings.displayValue(9) * 1440;
+    d.promo = settings.displayShown(10);
+    return d;
+}
+
+int twipsToPixels(double twips, double dotsPerInch)
+{
+    if (!(twips > 0) || !(dotsPerInch > 0))
+        return 0;
+    // A width typed absurdly large in the settings stays a (very) wide column, not an overflow.
+    return int(std::lround(std::min(twips * dotsPerInch / 1440.0, 100000.0)));
 }
 
 } // namespace kestrel

@@ -5,6 +5,7 @@
 namespace kestrel {
 
 class OperatorSession;
+class Settings;
 class StationTable;
 struct Station;
 
@@ -41,5 +42,28 @@ struct StationCommands {
 // with no station or no selection nothing changes.
 StationCommands EnDisOpc(const StationTable& stations, int selected, const OperatorSession& session,
                          StationCommands current);
+
+// What the display settings show of the console. Widths are in twips (1440 to the inch); a width
+// of 0 or less hides its column.
+struct DisplayLayout {
+    bool messages = true;       // "Visualizacion0": message panel
+    bool volume = true;         // 1: volume panel
+    bool journal = true;        // 2: journal grid and pending print list
+    bool search = true;         // 3: search box
+    double subTwips = 1000;     // 4: column "Sub", value x 1000
+    bool cobrar = true;         // 5: toolbar button "Cobrar"
+    bool modo = true;           // 6: toolbar button "Modo"
+    bool vender = true;         // 7: toolbar button "Vender"
+    bool configuracion = true;  // 8: toolbar button "Configuracion"
+    double usuarioTwips = 1440; // 9: column "Usuario", value x 1440
+    bool promo = true;          // 10: promotional panel
+
+    bool operator==(const DisplayLayout&) const = default;
+};
+
+DisplayLayout Visualizacion(const Settings& settings);
+
+// Twips at a screen resolution in dots per inch, rounded to whole pixels; never negative.
+int twipsToPixels(double twips, double dotsPerInch);
 
 } // namespace kestrel

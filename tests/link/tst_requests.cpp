@@ -38,25 +38,11 @@ Station station(const QString& pc, const QString& code = {}, const QString& modo
 }
 
 // Three stations, the accounts of the café, and the link's two sides as the console has them.
-struct Counter {
-    test::TempStore store;
-    test::MemorySettingsStore memory;
-    Settings settings{memory};
-    OperatorSession session;
-    test::RecordingConnections links;
-    LinkSender sender{links, session};
-    test::ManualClock clock;
-    test::ScriptedPrompts prompts;
-    Journal journal{store.db(), session, clock};
-    StationTable stations;
-    MessageList messages;
+struct Counter : test::CounterServices {
     RequestDispatcher requests{{stations, store.db(), sender, messages, clock}};
-    RemoteCommands commands{{stations, sender, journal, settings, prompts, clock, messages}};
 
     Counter()
     {
-        test::pinCafeLocale();
-        session.logIn({u"Marta"_s, {}, {}});
         stations.setStations({station(u"PC01"_s), station(u"PC02"_s), station(u"PC03"_s)});
         addAccount(u"ana"_s, u"Clave"_s, u"1:00:00"_s, 0.8);
         addAccount(u"beto"_s, QVariant(), u"0:30:00"_s, 1.0);
@@ -618,6 +604,8 @@ void TestRequests::commandEnabling_data()
                                        << "" << true << 1 << "100000 100";
     QTest::newRow("counter") << "CONTADOR"
                              << "" << true << 3 << "011101 010";
+    QTest::newRow("counter with customer") << "CONTADOR"
+                                           << "ana" << true << 3 << "010101 010";
     QTest::newRow("waiting") << "EN ESPERA"
                              << "" << true << 3 << "011101 010";
     QTest::newRow("prepaid with right") << "PREPAGO"

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "link/linksender.h"
+#include "link/messagelist.h"
+#include "link/remotecommands.h"
+#include "operators/operatorsession.h"
+#include "stations/stationtable.h"
 
 #include <QHash>
 #include <QList>
@@ -111,6 +116,30 @@ private:
     QTemporaryDir m_dir;
     DataStore m_store;
     bool m_valid = false;
+};
+
+// What the counter PC works with, over a fresh store: settings in memory, recorded connections, a
+// standing clock, scripted prompts, the journal, the station table and the remote commands. The
+// operator "Marta" (no rights) is logged in and the café's number format pinned.
+struct CounterServices {
+    CounterServices()
+    {
+        pinCafeLocale();
+        session.logIn({QStringLiteral("Marta"), {}, {}});
+    }
+
+    TempStore store;
+    MemorySettingsStore memory;
+    Settings settings{memory};
+    OperatorSession session;
+    RecordingConnections links;
+    LinkSender sender{links, session};
+    ManualClock clock;
+    ScriptedPrompts prompts;
+    Journal journal{store.db(), session, clock};
+    StationTable stations;
+    MessageList messages;
+    RemoteCommands commands{{stations, sender, journal, settings, prompts, clock, messages}};
 };
 
 } // namespace kestrel::test

@@ -1,0 +1,81 @@
+#include "pendingprints.h"
+
+#include "core/numbers.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace kestrel {
+
+namespace {
+
+// A stored value as the list shows it: whole numbers as plain digits, any other number as its
+// regional general text, text as it is.
+QString shownValue(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+        return QString::number(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return formatGeneralDouble(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace
+
+PendingPrints::PendingPrints(QSqlDatabase db, QObject* parent)
+    : QObject(parent), m_db(std::move(db))
+{}
+
+bool PendingPrints::reload()
+{
+    m_rows.clear();
+    m_lastError.clear();
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    // rowid order is the order the jobs were recorded in.
+    if (!q.exec(u"SELECT * FROM Impresiones ORDER BY rowid"_s)) {
+        m_lastError = q.lastError().text();
+        emit changed();
+        return false;
+    }
+    const QSqlRecord columns = q.record();
+    const int printer = columns.indexOf(u"impresora"_s);
+    const int machine = columns.indexOf(u"PC"_s);
+    const int pages = columns.indexOf(u"cantidad"_s);
+    const int amount = columns.indexOf(u"valor"_s);
+    const int job = columns.indexOf(u"jobid"_s);
+    // A null column leaves its field empty, as an absent column does.
+    const auto field = [&q](int column) {
+        return column < 0 || q.isNull(column) ? QString() : shownValue(q.value(column));
+    };
+    while (q.next())
+        m_rows.push_back({field(printer), field(machine), field(pages), field(amount), field(job)});
+    emit changed();
+    return true;
+}
+
+void PendingPrints::append(const PendingPrint& row)
+{
+    m_rows.push_back(row);
+    emit changed();
+}
+
+void PendingPrints::removeAt(int index)
+{
+    if (index < 0 || index >= count())
+        return;
+    m_rows.erase(m_rows.begin() + index);
+    emit changed();
+}
+
+} // namespace kestrel

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <vector>
+
+namespace kestrel {
+
+// One print job waiting to be charged, as the console's list "  Impresiones a cobrar" shows it.
+struct PendingPrint {
+    QString impresora; // "Impresora": printer name
+    QString maquina;   // "Maquina": machine name that sent the job, as the spooler gives it
+    QString cantidad;  // "Cantidad": total pages, a number text
+    QString valor;     // "Valor": amount, a regional number text
+    QString jobid;     // hidden key: the spooler's job identifier
+
+    bool operator==(const PendingPrint&) const = default;
+};
+
+// The pending print list: the jobs recorded from the spooler and not yet charged, in the order
+// they were recorded. It mirrors table Impresiones, from which it is reloaded at start.
+class PendingPrints final : public QObject {
+    Q_OBJECT
+public:
+    explicit PendingPrints(QSqlDatabase db, QObject* parent = nullptr);
+
+    // Reads every row of Impresiones in table order into the list, replacing what it held.
+    // False, with the list emptied and lastError() set, when the table cannot be read.
+    bool reload();
+
+    const std::vector<PendingPrint>& rows() const { return m_rows; }
+    int count() const { return int(m_rows.size()); }
+
+    void append(const PendingPrint& row);
+    void removeAt(int index);
+
+    QString lastError() const { return m_lastError; }
+
+signals:
+    // The list changed (reload, append or removal): views read it again.
+    void changed();
+
+private:
+    QSqlDatabase m_db;
+    std::vector<PendingPrint> m_rows;
+    QString m_lastError;
+};
+
+} // namespace kestrel

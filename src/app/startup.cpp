@@ -11,15 +11,18 @@
 #include "link/supervision.h"
 #include "operators/login.h"
 #include "operators/operatorsession.h"
+#include "printing/pendingprints.h"
 #include "stations/metering.h"
 #include "stations/stationtable.h"
 #include "ui/aboutwindow.h"
 #include "ui/consolewindow.h"
+#include "ui/desktopbrowser.h"
 #include "ui/loginwindow.h"
 
 namespace kestrel {
 
-Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent)
+Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrowser* browser,
+                 QObject* parent)
     : QObject(parent), m_store(store), m_settings(settings), m_prompts(prompts),
       m_session(std::make_unique<OperatorSession>()), m_stations(std::make_unique<StationTable>()),
       m_clock(std::make_unique<SystemClock>()), m_sockets(std::make_unique<StationSockets>()),
@@ -33,6 +36,9 @@ Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject
           *m_stations, store.database(), *m_link, *m_messages, *m_clock})),
       m_commands(std::make_unique<RemoteCommands>(RemoteCommands::Services{
           *m_stations, *m_link, *m_journal, settings, prompts, *m_clock, *m_messages})),
+      m_prints(std::make_unique<PendingPrints>(store.database())),
+      m_ownBrowser(browser ? nullptr : std::make_unique<DesktopBrowser>()),
+      m_browser(browser ? browser : m_ownBrowser.get()),
       m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
 {
     // One closed connection per station whenever the station table is loaded.
@@ -75,7 +81,7 @@ void Startup::showConsole()
 {
     m_console = std::make_unique<ConsoleWindow>(ConsoleServices{
         m_store, m_settings, *m_session, *m_stations, m_prompts, *m_login, *m_metering, *m_journal,
-        *m_supervision, *m_requests, *m_commands, *m_messages});
+        *m_supervision, *m_requests, *m_commands, *m_messages, *m_prints, *m_clock, *m_browser});
     m_console->load();
     m_console->show();
     m_splashTimer.stop();

@@ -21,6 +21,8 @@ class RequestDispatcher;
 class ConnectionSupervision;
 class StationSockets;
 class OperatorSession;
+class PendingPrints;
+class WebBrowser;
 class Prompts;
 class Settings;
 class StationTable;
@@ -32,7 +34,9 @@ class Startup final : public QObject {
 public:
     static constexpr int SplashMs = 1000;
 
-    Startup(DataStore& store, Settings& settings, Prompts& prompts, QObject* parent = nullptr);
+    // Pages open in the desktop's browser unless another browser is given.
+    Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrowser* browser = nullptr,
+            QObject* parent = nullptr);
     ~Startup() override;
 
     void begin();
@@ -47,6 +51,8 @@ public:
     ConnectionSupervision& supervision() const { return *m_supervision; }
     RemoteCommands& commands() const { return *m_commands; }
     MessageList& messages() const { return *m_messages; }
+    PendingPrints& prints() const { return *m_prints; }
+    Journal& journal() const { return *m_journal; }
 
 signals:
     void consoleShown();
@@ -70,6 +76,9 @@ private:
     std::unique_ptr<ConnectionSupervision> m_supervision;
     std::unique_ptr<RequestDispatcher> m_requests;
     std::unique_ptr<RemoteCommands> m_commands;
+    std::unique_ptr<PendingPrints> m_prints;
+    std::unique_ptr<WebBrowser> m_ownBrowser;
+    WebBrowser* m_browser = nullptr;
     std::unique_ptr<LoginWindow> m_login;
     std::unique_ptr<AboutWindow> m_splash;
     std::unique_ptr<ConsoleWindow> m_console;

@@ -2,16 +2,25 @@
 
 #include "aboutwindow.h"
 #include "billing/journal.h"
+#include "billing/journalofday.h"
+#include "chargedialog.h"
+#include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "core/virtualkeys.h"
+#include "core/webbrowser.h"
+#include "icons.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
 #include "link/requests.h"
 #include "link/supervision.h"
 #include "loginwindow.h"
+#include "openstationdialog.h"
 #include "operators/operatorsession.h"
+#include "printing/pendingprints.h"
 #include "stationlistmodel.h"
+#include "stations/counters.h"
 #include "stations/cyberstore.h"
 #include "stations/display.h"
 #include "stations/metering.h"
@@ -28,12 +37,16 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSlider>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -60,38 +73,25 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     setWindowTitle(u"KESTREL 2009  [ SERVER ] "_s);
 
     auto* central = new QSplitter(Qt::Horizontal, this);
-    auto* stationArea = new QWidget(central);
-    auto* caption = areaCaption(u"  Puestos"_s, u"lblpuestos"_s, stationArea);
-
-    m_model = new StationListModel(m_services.stations, this);
-    m_stationList = new QTreeView(stationArea);
-    m_stationList->setObjectName(u"LSTPCS"_s);
-    m_stationList->setModel(m_model);
-    m_stationList->setRootIsDecorated(false);
-    m_stationList->setUniformRowHeights(true);
-    m_stationList->setAlternatingRowColors(true);
-    m_stationList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_stationList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_stationList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_stationList->setIconSize(QSize(20, 20));
-    m_stationList->installEventFilter(this);
-    m_stationList->viewport()->installEventFilter(this);
-
-    auto* layout = new QVBoxLayout(stationArea);
-    layout->setContentsMargins(4, 4, 0, 4);
-    layout->setSpacing(0);
-    layout->addWidget(caption);
-    layout->addWidget(m_stationList);
-    central->addWidget(stationArea);
-    central->addWidget(buildSidePanels());
+    auto* left = new QSplitter(Qt::Vertical, central);
+    left->setObjectName(u"splitterpuestos"_s);
+    left->addWidget(buildStationArea(left));
+    left->addWidget(buildJournalPanel(left));
+    left->setStretchFactor(0, 3);
+    left->setStretchFactor(1, 2);
+    left->setChildrenCollapsible(false);
+    central->addWidget(left);
+    central->addWidget(buildSidePanels(central));
     central->setStretchFactor(0, 1);
     central->setStretchFactor(1, 0);
-    central->setSizes({715, 385});
+    central->setChildrenCollapsible(false);
+    central->setSizes({760, 340});
     setCentralWidget(central);
 
+    buildToolBar();
     buildMenus();
     buildStatusBar();
-    resize(1100, 640);
+    resize(1100, 700);
 
     // The metering runs once a second from the end of the load until the program ends.
     m_meteringTimer = new QTimer(this);
@@ -105,6 +105,8 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     connect(&m_services.journal, &Journal::writeFailed, this, [this](const QString& message) {
         m_services.prompts.notify(Prompts::Icon::Critical, message);
     });
+    // Every row written (a charge, a lock, the end of a prepaid session) shows in the grid.
+    connect(&m_services.journal, &Journal::written, this, &ConsoleWindow::refreshJournal);
 
     connect(&m_services.login, &LoginWindow::loggedIn, this, [this](bool changeOfOperator) {
         if (changeOfOperator)
@@ -131,14 +133,190 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
             &ConsoleWindow::EnDisOpc);
     connect(&m_services.messages, &MessageList::rowAdded, this, &ConsoleWindow::showMessageRow);
     connect(&m_services.messages, &MessageList::cleared, m_messages, &QTreeWidget::clear);
+    connect(&m_services.prints, &PendingPrints::changed, this, &ConsoleWindow::showPendingPrints);
 }
 
-QWidget* ConsoleWindow::buildSidePanels()
+ConsoleWindow::~ConsoleWindow() = default;
+
+QWidget* ConsoleWindow::buildStationArea(QWidget* parent)
 {
-    auto* side = new QWidget(this);
+    auto* area = new QWidget(parent);
+    area->setObjectName(u"panelpuestos"_s);
+    m_model = new StationListModel(m_services.stations, this);
+    m_stationList = new QTreeView(area);
+    m_stationList->setObjectName(u"LSTPCS"_s);
+    m_stationList->setModel(m_model);
+    m_stationList->setRootIsDecorated(false);
+    m_stationList->setUniformRowHeights(true);
+    m_stationList->setAlternatingRowColors(true);
+    m_stationList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_stationList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_stationList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_stationList->setIconSize(QSize(20, 20));
+    m_stationList->installEventFilter(this);
+    m_stationList->viewport()->installEventFilter(this);
+    connect(m_stationList, &QTreeView::clicked, this, &ConsoleWindow::EnDisOpc);
+
+    auto* clear = new QPushButton(u"Limpiar"_s, area);
+    clear->setObjectName(u"cmdlimpiar"_s);
+    clear->setToolTip(u"Limpiar contadores , subtotales y totales"_s);
+    connect(clear, &QPushButton::clicked, this, [this] { clearFreeCounters(m_services.stations); });
+
+    // The metering interval in milliseconds: a second is a second at 1000; lower values run the
+    // café's clocks faster (demonstrations, trying a tariff out).
+    m_speed = new QSlider(Qt::Horizontal, area);
+    m_speed->setObjectName(u"sldvelocidad"_s);
+    m_speed->setRange(10, 2000);
+    m_speed->setSingleStep(10);
+    m_speed->setPageStep(100);
+    m_speed->setValue(1000);
+    m_speed->setMaximumWidth(160);
+    m_speed->setToolTip(u"Intervalo del contador (ms)"_s);
+    connect(m_speed, &QSlider::valueChanged, this,
+            [this](int value) { m_meteringTimer->setInterval(value); });
+
+    auto* bottom = new QHBoxLayout;
+    bottom->setContentsMargins(0, 3, 0, 0);
+    bottom->addWidget(clear);
+    bottom->addStretch(1);
+    bottom->addWidget(new QLabel(u"Velocidad"_s, area));
+    bottom->addWidget(m_speed);
+
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(4, 4, 0, 2);
+    layout->setSpacing(0);
+    layout->addWidget(areaCaption(u"  Puestos"_s, u"lblpuestos"_s, area));
+    layout->addWidget(m_stationList, 1);
+    layout->addLayout(bottom);
+    return area;
+}
+
+QWidget* ConsoleWindow::buildJournalPanel(QWidget* parent)
+{
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(u"panelregistro"_s);
+
+    // The two captions are the panel's tabs: the grid, or the pending print list over it.
+    auto* tabs = new QHBoxLayout;
+    tabs->setSpacing(2);
+    auto tab = [&](const QString& caption, const QString& name) {
+        auto* button = new QPushButton(caption, panel);
+        button->setObjectName(name);
+        button->setCheckable(true);
+        button->setAutoExclusive(true);
+        button->setFlat(true);
+        button->setStyleSheet(
+            u"QPushButton { background: #8aa0ba; color: white; font-weight: bold; "
+            u"padding: 3px 10px; text-align: left; border: none; } "
+            u"QPushButton:checked { background: #2b4f7a; }"_s);
+        tabs->addWidget(button, 1);
+        return button;
+    };
+    QPushButton* journalTab = tab(u"  Registro de operaciones"_s, u"lblregistro"_s);
+    QPushButton* printsTab = tab(u"  Impresiones a cobrar"_s, u"lblimpresiones"_s);
+    journalTab->setChecked(true);
+    connect(journalTab, &QPushButton::clicked, this, [this] { showJournalTab(false); });
+    connect(printsTab, &QPushButton::clicked, this, [this] { showJournalTab(true); });
+
+    m_journalGrid = new QTreeWidget(panel);
+    m_journalGrid->setObjectName(u"grdinformes"_s);
+    m_journalGrid->setHeaderLabels(
+        {u"FECHA"_s, u"HORA"_s, u"DESCRIP"_s, u"USER"_s, u"PC"_s, u"VALOR"_s});
+    m_journalGrid->setRootIsDecorated(false);
+    m_journalGrid->setUniformRowHeights(true);
+    m_journalGrid->setAlternatingRowColors(true);
+    m_journalGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    const int journalWidths[] = {90, 70, 200, 110, 70, 80};
+    for (int c = 0; c < 6; ++c)
+        m_journalGrid->setColumnWidth(c, journalWidths[c]);
+
+    m_printList = new QTreeWidget(panel);
+    m_printList->setObjectName(u"lstimpresiones"_s);
+    m_printList->setHeaderLabels({u"Impresora"_s, u"Maquina"_s, u"Cantidad"_s, u"Valor"_s});
+    m_printList->setRootIsDecorated(false);
+    m_printList->setUniformRowHeights(true);
+    m_printList->setColumnWidth(0, 200);
+    m_printList->setColumnWidth(1, 140);
+    m_printList->viewport()->installEventFilter(this);
+
+    m_journalStack = new QStackedWidget(panel);
+    m_journalStack->addWidget(m_journalGrid);
+    m_journalStack->addWidget(m_printList);
+
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 0, 4);
+    layout->setSpacing(0);
+    layout->addLayout(tabs);
+    layout->addWidget(m_journalStack, 1);
+    return panel;
+}
+
+void ConsoleWindow::showJournalTab(bool prints)
+{
+    m_journalStack->setCurrentWidget(prints ? static_cast<QWidget*>(m_printList) : m_journalGrid);
+    findChild<QPushButton*>(prints ? u"lblimpresiones"_s : u"lblregistro"_s)->setChecked(true);
+}
+
+void ConsoleWindow::showPendingPrints()
+{
+    m_printList->clear();
+    for (const PendingPrint& p : m_services.prints.rows()) {
+        auto* item =
+            new QTreeWidgetItem(m_printList, {p.impresora, p.maquina, p.cantidad, p.valor});
+        item->setData(0, Qt::UserRole, p.jobid);
+        item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+void ConsoleWindow::refreshJournal()
+{
+    if (!m_journalOfDay)
+        return;
+    const auto rows = m_journalOfDay->rows();
+    if (!rows) {
+        m_services.prompts.notify(Prompts::Icon::Critical,
+                                  u"No se pudo leer el registro de operaciones:\n"_s +
+                                      m_journalOfDay->lastError());
+        return;
+    }
+    m_journalGrid->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(qsizetype(rows->size()));
+    for (const JournalRow& r : *rows) {
+        auto* item = new QTreeWidgetItem(
+            {Journal::shownDate(r.fecha), r.hora, r.descrip, r.user, r.pc, formatAmount(r.valor)});
+        item->setTextAlignment(5, Qt::AlignRight | Qt::AlignVCenter);
+        items << item;
+    }
+    m_journalGrid->addTopLevelItems(items);
+    m_journalGrid->scrollToBottom();
+}
+
+QWidget* ConsoleWindow::buildSidePanels(QWidget* parent)
+{
+    auto* side = new QWidget(parent);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 4, 4, 4);
-    layout->setSpacing(0);
+    layout->setSpacing(6);
+
+    auto* searchPanel = new QWidget(side);
+    searchPanel->setObjectName(u"panelbuscar"_s);
+    auto* searchLayout = new QVBoxLayout(searchPanel);
+    searchLayout->setContentsMargins(0, 0, 0, 0);
+    searchLayout->setSpacing(3);
+    searchLayout->addWidget(areaCaption(u"Buscar en Internet"_s, u"lblbuscar"_s, searchPanel));
+    auto* searchRow = new QHBoxLayout;
+    m_searchText = new QLineEdit(searchPanel);
+    m_searchText->setObjectName(u"txtbuscar"_s);
+    auto* searchButton = new QPushButton(u"Buscar"_s, searchPanel);
+    searchButton->setObjectName(u"cmdbuscar"_s);
+    searchRow->addWidget(m_searchText, 1);
+    searchRow->addWidget(searchButton);
+    searchLayout->addLayout(searchRow);
+    layout->addWidget(searchPanel);
+    connect(searchButton, &QPushButton::clicked, this, &ConsoleWindow::search);
+    connect(m_searchText, &QLineEdit::returnPressed, this, &ConsoleWindow::search);
 
     auto* messagePanel = new QWidget(side);
     messagePanel->setObjectName(u"panelmensajes"_s);
@@ -174,7 +352,6 @@ QWidget* ConsoleWindow::buildSidePanels()
         m_messageText->clear();
     });
 
-    layout->addSpacing(6);
     auto* volumePanel = new QWidget(side);
     volumePanel->setObjectName(u"panelvolumen"_s);
     auto* volumeLayout = new QVBoxLayout(volumePanel);
@@ -192,7 +369,24 @@ QWidget* ConsoleWindow::buildSidePanels()
     layout->addWidget(volumePanel);
     connect(m_volume, &QScrollBar::valueChanged, this,
             [this](int value) { m_services.commands.setVolume(selectedStation(), value); });
+
+    // The vendor's panel: the program's name and where to find help.
+    auto* promo = new QLabel(side);
+    promo->setObjectName(u"panelpromo"_s);
+    promo->setAlignment(Qt::AlignCenter);
+    promo->setWordWrap(true);
+    promo->setText(u"<b>Kestrel</b><br>Control de cibercafé"_s);
+    promo->setStyleSheet(u"QLabel { background: #eef2f7; color: #2b4f7a; border: 1px solid "
+                         u"#c5d0dd; padding: 6px; }"_s);
+    layout->addWidget(promo);
     return side;
+}
+
+void ConsoleWindow::search()
+{
+    if (!m_services.browser.open(searchAddress(m_searchText->text())))
+        m_services.prompts.tell(Prompts::Icon::Exclamation,
+                                u"No se pudo abrir el navegador de Internet."_s);
 }
 
 void ConsoleWindow::sendChat()
@@ -219,28 +413,114 @@ int ConsoleWindow::selectedStation() const
 
 void ConsoleWindow::EnDisOpc()
 {
-    auto action = [this](const QString& name) { return findChild<QAction*>(name); };
-    StationCommands current;
-    current.menuBloquear = action(u"smnucerrar"_s)->isEnabled();
+    const StationCommands current{
+        action(u"opopen"_s)->isEnabled(),    action(u"opclose"_s)->isEnabled(),
+        action(u"opcobrar"_s)->isEnabled(),  action(u"Modo"_s)->isEnabled(),
+        action(u"cmdaumen"_s)->isEnabled(),  action(u"cmdinterc"_s)->isEnabled(),
+        action(u"smnuAbrir"_s)->isEnabled(), action(u"smnucerrar"_s)->isEnabled(),
+        action(u"submnutm"_s)->isEnabled(),  action(u"smnuIntercambiar"_s)->isEnabled()};
     const StationCommands c =
         kestrel::EnDisOpc(m_services.stations, selectedStation(), m_services.session, current);
+    action(u"opopen"_s)->setEnabled(c.habilitar);
+    action(u"opclose"_s)->setEnabled(c.bloquear);
+    action(u"opcobrar"_s)->setEnabled(c.cobrar);
+    action(u"Modo"_s)->setEnabled(c.modo);
+    action(u"cmdaumen"_s)->setEnabled(c.aumentar);
+    action(u"smnuAbrir"_s)->setEnabled(c.menuHabilitar);
     action(u"smnucerrar"_s)->setEnabled(c.menuBloquear);
+    action(u"submnutm"_s)->setEnabled(c.menuAumentar);
+    // The station swap is not part of the console yet: both of its commands stay disabled.
+}
+
+void ConsoleWindow::Visualizacion()
+{
+    const DisplayLayout d = kestrel::Visualizacion(m_services.settings);
+    findChild<QWidget*>(u"panelmensajes"_s)->setVisible(d.messages);
+    findChild<QWidget*>(u"panelvolumen"_s)->setVisible(d.volume);
+    findChild<QWidget*>(u"panelregistro"_s)->setVisible(d.journal);
+    findChild<QWidget*>(u"panelbuscar"_s)->setVisible(d.search);
+    const double dpi = logicalDpiX();
+    const int sub = twipsToPixels(d.subTwips, dpi);
+    m_stationList->setColumnHidden(StationListModel::Sub, sub == 0);
+    if (sub > 0)
+        m_stationList->header()->resizeSection(StationListModel::Sub, sub);
+    action(u"opcobrar"_s)->setVisible(d.cobrar);
+    action(u"Modo"_s)->setVisible(d.modo);
+    action(u"cmdvender"_s)->setVisible(d.vender);
+    action(u"opconfig"_s)->setVisible(d.configuracion);
+    const int usuario = twipsToPixels(d.usuarioTwips, dpi);
+    m_stationList->setColumnHidden(StationListModel::Usuario, usuario == 0);
+    if (usuario > 0)
+        m_stationList->header()->resizeSection(StationListModel::Usuario, usuario);
+    findChild<QWidget*>(u"panelpromo"_s)->setVisible(d.promo);
+}
+
+void ConsoleWindow::SHOWPC(const QString& mode, const QString& user, const QString& hourlyRate)
+{
+    if (!m_openDialog) {
+        m_openDialog = std::make_unique<OpenStationDialog>(
+            OpenStationServices{m_services.store.database(), m_services.settings,
+                                m_services.stations, m_services.prompts, m_currencySymbol},
+            this);
+        connect(m_openDialog.get(), &OpenStationDialog::stationChanged, this,
+                &ConsoleWindow::EnDisOpc);
+    }
+    m_openDialog->SHOWPC(mode, selectedStation(), user, hourlyRate);
+}
+
+void ConsoleWindow::showCharge()
+{
+    if (!m_services.stations.isValidIndex(selectedStation()))
+        return; // nothing to charge: the button only acts on a selected station
+    if (!m_chargeDialog) {
+        m_chargeDialog = std::make_unique<ChargeDialog>(
+            ChargeServices{m_services.stations, m_services.prints, m_services.commands,
+                           m_services.journal, m_services.store.database(), m_services.prompts,
+                           m_currencySymbol},
+            this);
+        connect(m_chargeDialog.get(), &ChargeDialog::charged, this, &ConsoleWindow::EnDisOpc);
+    }
+    m_chargeDialog->openFor(selectedStation());
 }
 
 bool ConsoleWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_stationList->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    const QEvent::Type type = event->type();
+    if (watched == m_stationList->viewport() && type == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
             EnDisOpc();
             m_stationMenu->popup(mouse->globalPosition().toPoint());
         }
-    } else if (watched == m_stationList && event->type() == QEvent::KeyRelease) {
+    } else if (watched == m_stationList && type == QEvent::KeyRelease) {
         EnDisOpc();
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu)
             m_stationMenu->popup(m_stationList->mapToGlobal(QPoint(0, 0)));
+    } else if (m_printList && watched == m_printList->viewport() &&
+               type == QEvent::MouseButtonRelease) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton)
+            m_printerMenu->popup(mouse->globalPosition().toPoint());
+    } else if (watched == windowHandle() && type == QEvent::KeyPress) {
+        // The window sees every key once, before the control with the focus does.
+        if (const int code = virtualKeyCode(static_cast<QKeyEvent*>(event)->key()))
+            emit keyDown(code);
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void ConsoleWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (QWindow* window = windowHandle()) {
+        window->removeEventFilter(this);
+        window->installEventFilter(this);
+    }
+}
+
+QAction* ConsoleWindow::action(const QString& name) const
+{
+    return findChild<QAction*>(name);
 }
 
 QMenu* ConsoleWindow::addMenu(const QString& name, const QString& caption)
@@ -260,6 +540,41 @@ QAction* ConsoleWindow::addEntry(QMenu* menu, const QString& name, const QString
 void ConsoleWindow::addPendingEntry(QMenu* menu, const QString& name, const QString& caption)
 {
     addEntry(menu, name, caption)->setEnabled(false);
+}
+
+void ConsoleWindow::buildToolBar()
+{
+    m_toolBar = addToolBar(u"Puestos"_s);
+    m_toolBar->setObjectName(u"Toolbar1"_s);
+    m_toolBar->setMovable(false);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolBar->setIconSize(QSize(32, 32));
+    const struct {
+        const char16_t* key;
+        const char16_t* caption;
+        const char16_t* image;
+    } buttons[] = {
+        {u"opopen", u"Habilitar", u"imghabilitar"}, {u"opclose", u"Bloquear", u"imgbloqueado"},
+        {u"opcobrar", u"Cobrar", u"imgcobrar"},     {u"Modo", u"Modo", u"imgmodo"},
+        {u"cmdaumen", u"Aumentar", u"imgaumen"},    {u"cmdinterc", u"Intercambiar", u"imginter"},
+        {u"cmdvender", u"Vender", u"icarticulos"},  {u"opconfig", u"Configuracion", u"imgconfig"},
+    };
+    for (const auto& b : buttons) {
+        // Actions are the window's own children, so the toolbar and the tests find them by key.
+        auto* button = new QAction(iconForKey(QString::fromUtf16(b.image)),
+                                   QString::fromUtf16(b.caption), this);
+        button->setObjectName(QString::fromUtf16(b.key));
+        m_toolBar->addAction(button);
+    }
+    connect(action(u"opopen"_s), &QAction::triggered, this, [this] { SHOWPC(u"OPEN"_s); });
+    connect(action(u"opclose"_s), &QAction::triggered, this,
+            [this] { m_services.commands.LockPC2(selectedStation()); });
+    connect(action(u"opcobrar"_s), &QAction::triggered, this, &ConsoleWindow::showCharge);
+    connect(action(u"Modo"_s), &QAction::triggered, this, [this] { SHOWPC(u"MODO"_s); });
+    connect(action(u"cmdaumen"_s), &QAction::triggered, this, [this] { SHOWPC(u"INCREM"_s); });
+    // Swap, sale and options come with their own windows.
+    for (const QString& pending : {u"cmdinterc"_s, u"cmdvender"_s, u"opconfig"_s})
+        action(pending)->setEnabled(false);
 }
 
 void ConsoleWindow::buildMenus()
@@ -294,6 +609,27 @@ void ConsoleWindow::buildMenus()
                 AboutWindow about(this);
                 about.exec();
             });
+    const struct {
+        const char16_t* name;
+        const char16_t* caption;
+        const char16_t* address;
+    } pages[] = {
+        {u"mnuweb", u"Pagina web de Kestrel", u"https://kestrel.example.org/"},
+        {u"mnuayuda", u"Ayuda en linea", u"https://kestrel.example.org/ayuda"},
+        {u"mnuactualizar", u"Buscar actualizaciones", u"https://kestrel.example.org/descargas"},
+    };
+    for (const auto& page : pages) {
+        const QUrl address(QString::fromUtf16(page.address));
+        connect(addEntry(acerca, QString::fromUtf16(page.name), QString::fromUtf16(page.caption)),
+                &QAction::triggered, this, [this, address] { m_services.browser.open(address); });
+    }
+
+    // The pending print list's own menu; its commands come with the print accounting.
+    m_printerMenu = new QMenu(u"Impresoras"_s, this);
+    m_printerMenu->setObjectName(u"mnuimpresoras"_s);
+    addPendingEntry(m_printerMenu, u"printerdel"_s, u"Remover"_s);
+    addPendingEntry(m_printerMenu, u"mnuclearlst"_s, u"Limpiar todos los trabajos"_s);
+    addPendingEntry(m_printerMenu, u"mnuprintcanc"_s, u"Cancelar impresion actual"_s);
 }
 
 void ConsoleWindow::buildStationMenu()
@@ -302,10 +638,12 @@ void ConsoleWindow::buildStationMenu()
     RemoteCommands& commands = m_services.commands;
     m_stationMenu = addMenu(u"mnupuestos"_s, u"&Puestos"_s);
     QMenu* menu = m_stationMenu;
-    addPendingEntry(menu, u"smnuAbrir"_s, u"1.       Habilitar"_s);
+    connect(addEntry(menu, u"smnuAbrir"_s, u"1.       Habilitar"_s), &QAction::triggered, this,
+            [this] { SHOWPC(u"OPEN"_s); });
     connect(addEntry(menu, u"smnucerrar"_s, u"2.       Bloquear"_s), &QAction::triggered, this,
             [this, &commands] { commands.LOCKPC(selectedStation()); });
-    addPendingEntry(menu, u"submnutm"_s, u"3.       Aumentar tiempo"_s);
+    connect(addEntry(menu, u"submnutm"_s, u"3.       Aumentar tiempo"_s), &QAction::triggered, this,
+            [this] { SHOWPC(u"INCREM"_s); });
     addPendingEntry(menu, u"smnuIntercambiar"_s, u"4.       Intercambiar"_s);
     const struct {
         const char16_t* name;
@@ -356,6 +694,12 @@ QLabel* ConsoleWindow::statusPanel(int panel) const
 void ConsoleWindow::load()
 {
     m_currencySymbol = m_services.settings.currencySymbol();
+    Visualizacion();
+
+    if (!m_services.prints.reload())
+        m_services.prompts.tell(Prompts::Icon::Critical,
+                                u"No se pudo leer la lista de impresiones (Impresiones):\n"_s +
+                                    m_services.prints.lastError());
 
     CyberStore cyber(m_services.store.database());
     if (auto stations = cyber.load()) {
@@ -368,18 +712,22 @@ void ConsoleWindow::load()
     }
     QHeaderView* header = m_stationList->header();
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->resizeSection(StationListModel::Pc, 150);
+    header->resizeSection(StationListModel::Pc, 130);
     header->resizeSection(StationListModel::Tiempo, 90);
     header->resizeSection(StationListModel::Modo, 110);
-    header->resizeSection(StationListModel::Usuario, 140);
-    header->resizeSection(StationListModel::Sub, 100);
-    header->resizeSection(StationListModel::Total, 110);
+    header->resizeSection(StationListModel::Total, 100);
     header->setStretchLastSection(false);
     if (m_services.stations.count() > 0)
         m_stationList->setCurrentIndex(m_model->index(0, 0));
 
-    validarOperator();
+    // The day and the operator of the journal grid are those of the load.
+    m_journalOfDay = std::make_unique<JournalOfDay>(
+        m_services.store.database(), m_services.clock.now().date(),
+        m_services.settings.journalShowsAllOperators() ? QString() : m_services.session.name());
+    refreshJournal();
+
     EnDisOpc();
+    validarOperator();
     m_meteringTimer->start();
     m_services.supervision.setCurrencySymbol(m_currencySymbol);
     m_supervisionTimer->start();

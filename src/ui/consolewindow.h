@@ -1,24 +1,36 @@
 #pragma once
 
+#include "stations/display.h"
+
 #include <QMainWindow>
+
+#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QAction;
 class QScrollBar;
+class QSlider;
+class QStackedWidget;
 class QTimer;
+class QToolBar;
 class QTreeView;
 class QTreeWidget;
 
 namespace kestrel {
 
+class ChargeDialog;
+class Clock;
 class ConnectionSupervision;
 class DataStore;
 class Journal;
+class JournalOfDay;
 class LoginWindow;
 class MessageList;
 class Metering;
+class OpenStationDialog;
+class PendingPrints;
 class RemoteCommands;
 class RequestDispatcher;
 class OperatorSession;
@@ -26,6 +38,7 @@ class Prompts;
 class Settings;
 class StationListModel;
 class StationTable;
+class WebBrowser;
 
 // What the console works with, handed in by the start-up.
 struct ConsoleServices {
@@ -41,6 +54,9 @@ struct ConsoleServices {
     RequestDispatcher& requests;
     RemoteCommands& commands;
     MessageList& messages;
+    PendingPrints& prints;
+    const Clock& clock;
+    WebBrowser& browser;
 };
 
 // MAIX, the operator's main window.
@@ -48,6 +64,7 @@ class ConsoleWindow final : public QMainWindow {
     Q_OBJECT
 public:
     explicit ConsoleWindow(ConsoleServices services, QWidget* parent = nullptr);
+    ~ConsoleWindow() override;
 
     // Console load, in its fixed order; a station table that cannot be read is reported and
     // leaves the list empty.
@@ -57,6 +74,7 @@ public:
 
     QString currencySymbol() const { return m_currencySymbol; }
     QTreeView* stationList() const { return m_stationList; }
+    QTreeWidget* journalGrid() const { return m_journalGrid; }
     // 1-based panel of the status bar.
     QLabel* statusPanel(int panel) const;
     // XMTIMER, the metering timer: started by load().
@@ -68,16 +86,39 @@ public:
     int selectedStation() const;
     // Enables the station commands for the selected station.
     void EnDisOpc();
+    // Shows or hides the optional panels, columns and buttons by the display settings.
+    void Visualizacion();
+    // Reads the journal grid's rows again (same day and operator as at load).
+    void refreshJournal();
+
+    // The open-station dialog in one of its modes on the selected station; created on first use.
+    void SHOWPC(const QString& mode, const QString& user = {}, const QString& hourlyRate = {});
+    // The charge dialog for the selected station; created on first use.
+    void showCharge();
+    OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
+    ChargeDialog* chargeDialog() const { return m_chargeDialog.get(); }
+
+signals:
+    // A key went down while the console was the active window, as its virtual-key code: the
+    // operator's keyboard shortcuts are evaluated from these.
+    void keyDown(int virtualKey);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
+    QWidget* buildStationArea(QWidget* parent);
+    QWidget* buildJournalPanel(QWidget* parent);
+    QWidget* buildSidePanels(QWidget* parent);
+    void buildToolBar();
     void buildMenus();
     void buildStationMenu();
-    QWidget* buildSidePanels();
     void buildStatusBar();
+    void showJournalTab(bool prints);
+    void showPendingPrints();
+    void search();
     void sendChat();
     void showMessageRow(int row);
     void showMeteringStatus();
@@ -85,18 +126,29 @@ private:
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
     // An entry whose window is not part of the console yet: listed, disabled.
     void addPendingEntry(QMenu* menu, const QString& name, const QString& caption);
+    QAction* action(const QString& name) const;
 
     ConsoleServices m_services;
     QString m_currencySymbol;
     StationListModel* m_model = nullptr;
     QTreeView* m_stationList = nullptr;
+    QToolBar* m_toolBar = nullptr;
     QList<QLabel*> m_panels;
     QTimer* m_meteringTimer = nullptr;
     QTimer* m_supervisionTimer = nullptr;
     QMenu* m_stationMenu = nullptr;
+    QMenu* m_printerMenu = nullptr;
     QTreeWidget* m_messages = nullptr;
     QLineEdit* m_messageText = nullptr;
     QScrollBar* m_volume = nullptr;
+    QSlider* m_speed = nullptr;
+    QTreeWidget* m_journalGrid = nullptr;
+    QTreeWidget* m_printList = nullptr;
+    QStackedWidget* m_journalStack = nullptr;
+    QLineEdit* m_searchText = nullptr;
+    std::unique_ptr<JournalOfDay> m_journalOfDay;
+    std::unique_ptr<OpenStationDialog> m_openDialog;
+    std::unique_ptr<ChargeDialog> m_chargeDialog;
 };
 
 } // namespace kestrel

@@ -1,20 +1,29 @@
-// The console's station link parts, driven as the operator does, against in-process agents.
+// The console driven as the operator drives it, against station agents in this process.
 #include "app/startup.h"
+#include "billing/journal.h"
+#include "core/webbrowser.h"
 #include "link/stationsockets.h"
 #include "link/supervision.h"
 #include "stationagent.h"
 #include "stations/stationtable.h"
 #include "support/testsupport.h"
+#include "ui/chargedialog.h"
 #include "ui/consolewindow.h"
+#include "ui/openstationdialog.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -22,6 +31,16 @@ using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
 namespace {
+
+class RecordingBrowser final : public WebBrowser {
+public:
+    bool open(const QUrl& address) override
+    {
+        opened << address;
+        return true;
+    }
+    QList<QUrl> opened;
+};
 
 // A café of two stations whose agents run in this process, with the console shown.
 struct Cafe {
@@ -31,6 +50,7 @@ struct Cafe {
     test::MemorySettingsStore settingsStore;
     Settings settings{settingsStore};
     test::ScriptedPrompts prompts;
+    RecordingBrowser browser;
     std::unique_ptr<Startup> startup;
     ConsoleWindow* console = nullptr;
 
@@ -45,11 +65,14 @@ struct Cafe {
             return u"127.0.0.1:"_s + QString::number(a.port());
         };
         if (!store.exec(u"INSERT INTO CYBER (PC, PCIP, TIEMPO, vartipex2, MODALIDAD, LSTVARX, "
-                        u"TARIFA) VALUES ('PC01', ?, '0:02:00', '0:02:00', 'CONTADOR', '1', 0.5), "
-                        u"('PC02', ?, '0:00:00', NULL, NULL, NULL, 0)"_s,
-                        QVariantList{address(pc01), address(pc02)}))
+                        u"TARIFA, TOTAL) VALUES "
+                        u"('PC01', ?, '0:02:00', '0:02:00', 'CONTADOR', '1', 0.5, 1.5), "
+                        u"('PC02', ?, '0:00:00', NULL, NULL, NULL, 0, 0)"_s,
+                        QVariantList{address(pc01), address(pc02)}) ||
+            !store.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
+                        u"('Normal', 1.5, 0.5, 'ST')"_s))
             return false;
-        startup = std::make_unique<Startup>(store.store(), settings, prompts);
+        startup = std::make_unique<Startup>(store.store(), settings, prompts, &browser);
         QSignalSpy shown(startup.get(), &Startup::consoleShown);
         startup->begin();
         if (!shown.wait(5000))
@@ -65,6 +88,17 @@ struct Cafe {
     }
     template <typename T> T* find(const QString& name) { return console->findChild<T*>(name); }
     QAction* entry(const QString& name) { return find<QAction>(name); }
+    const Station& station(int index) { return startup->stations().at(index); }
+    QTreeWidget* journalGrid() { return console->journalGrid(); }
+    // The journal grid's descriptions and amounts, one "DESCRIP=VALOR" text per row.
+    QStringList journalRows()
+    {
+        QStringList rows;
+        for (int i = 0; i < journalGrid()->topLevelItemCount(); ++i)
+            rows << journalGrid()->topLevelItem(i)->text(2) + u'=' +
+                        journalGrid()->topLevelItem(i)->text(5);
+        return rows;
+    }
 
     // One round of the supervision, then until both agents are connected and told.
     bool connectAll()
@@ -90,6 +124,13 @@ private slots:
     void chatBothWays();
     void volumeGoesToTheSelectedStation();
     void lockFromTheMenu();
+    void windowAreasAndToolbar();
+    void displaySettingsShapeTheWindow();
+    void journalGridFollowsTheOperatorFilter_data();
+    void journalGridFollowsTheOperatorFilter();
+    void counterResetAndSpeed();
+    void searchAndKeys();
+    void roadOfASession();
 };
 
 void TestConsole::stationMenu()
@@ -205,6 +246,242 @@ void TestConsole::lockFromTheMenu()
     cafe.startup->supervision().tick();
     QTRY_COMPARE(cafe.pc01.lastStatus().value(0), QString());
     QVERIFY(cafe.pc01.screenLocked());
+}
+
+void TestConsole::windowAreasAndToolbar()
+{
+    Cafe cafe;
+    QVERIFY(cafe.open());
+    QCOMPARE(cafe.console->windowTitle(), u"KESTREL 2009  [ SERVER ] "_s);
+    for (const auto& [name, caption] : {std::pair{u"lblpuestos"_s, u"  Puestos"_s},
+                                        {u"lblregistro"_s, u"  Registro de operaciones"_s},
+                                        {u"lblimpresiones"_s, u"  Impresiones a cobrar"_s},
+                                        {u"lblmensajes"_s, u"  Mensajes"_s},
+                                        {u"lblvolumen"_s, u"  Volumen"_s},
+                                        {u"lblbuscar"_s, u"Buscar en Internet"_s}}) {
+        auto* widget = cafe.find<QWidget>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(widget->property("text").toString(), caption);
+    }
+
+    // Eight buttons, by key, in their order.
+    QStringList keys, captions;
+    for (QAction* a : cafe.find<QToolBar>(u"Toolbar1"_s)->actions()) {
+        keys << a->objectName();
+        captions << a->text();
+    }
+    QCOMPARE(keys, (QStringList{u"opopen"_s, u"opclose"_s, u"opcobrar"_s, u"Modo"_s, u"cmdaumen"_s,
+                                u"cmdinterc"_s, u"cmdvender"_s, u"opconfig"_s}));
+    QCOMPARE(captions,
+             (QStringList{u"Habilitar"_s, u"Bloquear"_s, u"Cobrar"_s, u"Modo"_s, u"Aumentar"_s,
+                          u"Intercambiar"_s, u"Vender"_s, u"Configuracion"_s}));
+
+    // Every menu entry is there with its caption.
+    for (const auto& [name, caption] : {std::pair{u"mnucconfig"_s, u"Configuracion"_s},
+                                        {u"submenuchanop"_s, u"Cambiar Operador"_s},
+                                        {u"mnuend"_s, u"Salir"_s},
+                                        {u"submenvender"_s, u"&Vender"_s},
+                                        {u"mnuarticulos"_s, u"Administrar"_s},
+                                        {u"subnuevo"_s, u"Nuevo"_s},
+                                        {u"submmbus"_s, u"Buscar/Modificar"_s},
+                                        {u"submenuOp"_s, u"Administrar operadores"_s},
+                                        {u"smnudiario"_s, u"Informe Diario"_s},
+                                        {u"mnuinf2"_s, u"Informe Personalizado"_s},
+                                        {u"printerdel"_s, u"Remover"_s},
+                                        {u"mnuclearlst"_s, u"Limpiar todos los trabajos"_s},
+                                        {u"mnuprintcanc"_s, u"Cancelar impresion actual"_s}}) {
+        QAction* entry = cafe.entry(name);
+        QVERIFY2(entry, qPrintable(name));
+        QCOMPARE(entry->text(), caption);
+    }
+
+    // The journal panel's captions switch between the grid and the pending print list.
+    QVERIFY(cafe.console->journalGrid()->isVisible());
+    cafe.find<QPushButton>(u"lblimpresiones"_s)->click();
+    QVERIFY(cafe.find<QTreeWidget>(u"lstimpresiones"_s)->isVisible());
+    QVERIFY(!cafe.console->journalGrid()->isVisible());
+    cafe.find<QPushButton>(u"lblregistro"_s)->click();
+    QVERIFY(cafe.console->journalGrid()->isVisible());
+}
+
+void TestConsole::displaySettingsShapeTheWindow()
+{
+    Cafe cafe;
+    cafe.settingsStore.write(u"Visualizacion0"_s, u"0"_s); // messages
+    cafe.settingsStore.write(u"Visualizacion4"_s, u"0"_s); // "Sub"
+    cafe.settingsStore.write(u"Visualizacion5"_s, u"0"_s); // "Cobrar"
+    cafe.settingsStore.write(u"Visualizacion9"_s, u"2"_s); // "Usuario" two inches
+    QVERIFY(cafe.open());
+    QTreeView* list = cafe.console->stationList();
+    QVERIFY(list->isColumnHidden(4));
+    QVERIFY(!list->isColumnHidden(3));
+    QCOMPARE(list->columnWidth(3), 2 * cafe.console->logicalDpiX());
+    QVERIFY(!cafe.find<QWidget>(u"panelmensajes"_s)->isVisible());
+    QVERIFY(cafe.find<QWidget>(u"panelvolumen"_s)->isVisible());
+    QVERIFY(!cafe.entry(u"opcobrar"_s)->isVisible());
+    QVERIFY(cafe.entry(u"Modo"_s)->isVisible());
+}
+
+void TestConsole::journalGridFollowsTheOperatorFilter_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("own rows by default") << QString() << QStringList{u"mine=1,00"_s};
+    QTest::newRow("own rows with 0") << u"0"_s << QStringList{u"mine=1,00"_s};
+    QTest::newRow("every operator with 1")
+        << u"1"_s << QStringList{u"mine=1,00"_s, u"theirs=2,50"_s};
+}
+
+void TestConsole::journalGridFollowsTheOperatorFilter()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, rows);
+    Cafe cafe;
+    if (!filter.isNull())
+        cafe.settingsStore.write(u"Visualizacion11"_s, filter);
+    const QString today = Journal::dateText(QDate::currentDate());
+    const QString yesterday = Journal::dateText(QDate::currentDate().addDays(-1));
+    QVERIFY(cafe.store.exec(
+        u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) VALUES "
+        u"(?, '08:00:00', 1, 'ANONIMO', 'PC01', 'mine', 'admin'), "
+        u"(?, '08:10:00', 2.5, 'ANONIMO', 'PC02', 'theirs', 'otro'), "
+        u"(?, '23:00:00', 7, 'ANONIMO', 'PC02', 'yesterday', 'admin')"_s,
+        {today, today, yesterday}));
+    QVERIFY(cafe.open());
+    QCOMPARE(cafe.journalRows(), rows);
+}
+
+void TestConsole::counterResetAndSpeed()
+{
+    Cafe cafe;
+    QVERIFY(cafe.open());
+    cafe.console->meteringTimer()->stop();
+    cafe.startup->stations().update(1, [](Station& s) {
+        s.tiempo = u"0:30:00"_s;
+        s.total = u"2,00"_s;
+    });
+    auto* clear = cafe.find<QPushButton>(u"cmdlimpiar"_s);
+    QCOMPARE(clear->toolTip(), u"Limpiar contadores , subtotales y totales"_s);
+    clear->click();
+    QCOMPARE(cafe.station(1).tiempo, u"0:00:00"_s);
+    QCOMPARE(cafe.station(1).total, u"0,00"_s);
+    QCOMPARE(cafe.station(0).tiempo, u"0:02:00"_s); // in a session: untouched
+
+    cafe.find<QSlider>(u"sldvelocidad"_s)->setValue(250);
+    QCOMPARE(cafe.console->meteringTimer()->interval(), 250);
+}
+
+void TestConsole::searchAndKeys()
+{
+    Cafe cafe;
+    QVERIFY(cafe.open());
+    auto* box = cafe.find<QLineEdit>(u"txtbuscar"_s);
+    box->setText(u"horario bus"_s);
+    QTest::keyClick(box, Qt::Key_Return);
+    box->clear();
+    cafe.find<QPushButton>(u"cmdbuscar"_s)->click();
+    QCOMPARE(cafe.browser.opened,
+             (QList<QUrl>{searchAddress(u"horario bus"_s), searchAddress(QString())}));
+
+    // Keys reach the shortcut hook once each, whichever control has the focus.
+    QSignalSpy keys(cafe.console, &ConsoleWindow::keyDown);
+    cafe.console->activateWindow();
+    // The click presses Ctrl first, as the operator's hand does.
+    QTest::keyClick(cafe.console->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(keys.count(), 2);
+    QCOMPARE(keys.at(0).at(0).toInt(), 17);
+    QCOMPARE(keys.at(1).at(0).toInt(), 65);
+}
+
+// A day's road: open a station counting, change it to prepaid, add time, charge another with its
+// prints, and see the agents told and the journal grid filled.
+void TestConsole::roadOfASession()
+{
+    Cafe cafe;
+    QVERIFY(cafe.store.exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, "
+                            u"fecha, hora, jobid) VALUES ('\\\\pc01', 'Laser', 3, 3, '1,50', "
+                            u"'2026-12-04', '09:00:00', 12)"_s));
+    QVERIFY(cafe.open());
+    QVERIFY(cafe.connectAll());
+    cafe.console->meteringTimer()->stop(); // the times below are checked to the second
+    ConnectionSupervision& supervision = cafe.startup->supervision();
+
+    // Open PC02, counting.
+    cafe.select(1);
+    QVERIFY(cafe.entry(u"opopen"_s)->isEnabled());
+    QVERIFY(!cafe.entry(u"opcobrar"_s)->isEnabled());
+    cafe.entry(u"opopen"_s)->trigger();
+    OpenStationDialog* open = cafe.console->openStationDialog();
+    QVERIFY(open && open->isVisible());
+    open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
+    open->findChild<QRadioButton*>(u"optcontador"_s)->click();
+    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
+    QVERIFY(!open->isVisible());
+    QCOMPARE(cafe.station(1).modo, u"CONTADOR"_s);
+    QCOMPARE(cafe.station(1).LSTCLWA, u"1"_s);
+    QCOMPARE(cafe.station(1).sub, u"0,50"_s);
+    QVERIFY(!cafe.entry(u"opopen"_s)->isEnabled());
+    QVERIFY(cafe.entry(u"opcobrar"_s)->isEnabled());
+    supervision.tick();
+    QTRY_COMPARE(cafe.pc02.lastStatus().value(0), u"1"_s);
+    QVERIFY(!cafe.pc02.screenLocked());
+
+    // Change it to prepaid, 45 minutes.
+    cafe.entry(u"Modo"_s)->trigger();
+    QVERIFY(open->isVisible());
+    open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
+    open->findChild<QRadioButton*>(u"optprepago"_s)->click();
+    open->findChild<QPushButton*>(u"cmdq45"_s)->click();
+    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
+    QCOMPARE(cafe.station(1).modo, u"PREPAGO"_s);
+    QCOMPARE(cafe.station(1).vartipex3, u"0:45:00"_s);
+    QCOMPARE(cafe.station(1).tiempo, u"0:45:00"_s);
+    supervision.tick();
+    QTRY_COMPARE(cafe.pc02.lastStatus().value(0), u"3"_s);
+    QCOMPARE(cafe.pc02.lastStatus().value(1), u"0:45:00"_s);
+
+    // Add a quarter of an hour (less the minute the addition costs).
+    QVERIFY(cafe.entry(u"cmdaumen"_s)->isEnabled());
+    cafe.entry(u"cmdaumen"_s)->trigger();
+    QVERIFY(open->isVisible());
+    open->findChild<QPushButton*>(u"cmdq15"_s)->click();
+    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
+    QCOMPARE(cafe.station(1).vartipex3, u"0:59:00"_s);
+
+    // Charge PC01: its rental, and its print job recorded under its computer name in lower case.
+    cafe.select(0);
+    QVERIFY(cafe.entry(u"opcobrar"_s)->isEnabled());
+    cafe.entry(u"opcobrar"_s)->trigger();
+    ChargeDialog* charge = cafe.console->chargeDialog();
+    QVERIFY(charge && charge->isVisible());
+    QCOMPARE(charge->findChild<QTreeWidget*>(u"lstservicios"_s)->topLevelItemCount(), 2);
+    QCOMPARE(charge->findChild<QLabel*>(u"lbltotal"_s)->text(), u"3,00"_s);
+    auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s);
+    auto* cobrar = charge->findChild<QPushButton*>(u"cmdcobrar"_s);
+
+    tendered->setText(u"2,99"_s);
+    cobrar->click();
+    QCOMPARE(cafe.prompts.toldTexts(), QStringList{u"Cantidad incorrecta"_s});
+    tendered->setText(u"3"_s);
+    QCOMPARE(charge->findChild<QLabel*>(u"lblcambio"_s)->text(), u"0"_s);
+    cafe.prompts.answerNext(false);
+    cobrar->click();
+    QCOMPARE(cafe.prompts.questions, QStringList{u"Esta todo correcto ?"_s});
+    QVERIFY(charge->isVisible());
+    QCOMPARE(cafe.station(0).modo, u"CONTADOR"_s);
+    QVERIFY(cafe.journalRows().isEmpty());
+
+    cafe.prompts.answerNext(true);
+    cobrar->click();
+    QVERIFY(!charge->isVisible());
+    QCOMPARE(cafe.station(0).modo, QString());
+    QCOMPARE(cafe.journalRows(), (QStringList{u"CONTADOR=0,50"_s, u"3 IMPRESION(ES) =1,50"_s}));
+    QCOMPARE(cafe.find<QTreeWidget>(u"lstimpresiones"_s)->topLevelItemCount(), 0);
+    QCOMPARE(cafe.store.scalar(u"SELECT COUNT(*) FROM Impresiones"_s).toInt(), 0);
+    QVERIFY(!cafe.entry(u"opcobrar"_s)->isEnabled());
+    QVERIFY(cafe.prompts.unexpectedQuestions.isEmpty());
+    supervision.tick();
+    QTRY_VERIFY(cafe.pc01.screenLocked());
 }
 
 QTEST_MAIN(TestConsole)

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Takes pictures of the console on the demo café under a virtual X server:
+#   screenshots/console.png, screenshots/open-station.png, screenshots/charge.png
+# On a fresh Debian 12 machine it first installs what is missing (xvfb for the X server).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/deps.sh
+
+kestrel_ensure_packages "${kestrel_packages[@]}" xvfb xauth
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTREL_BUILD_TESTS=OFF >/dev/null
+cmake --build build -j2 --target kestrel-shots
+
+out=${1:-screenshots}
+mkdir -p "$out"
+# The cafés the console is made for write amounts with a decimal comma.
+env LANG=C.UTF-8 LC_NUMERIC=es_EC.UTF-8 LC_TIME=es_EC.UTF-8 \
+    xvfb-run -a -s "-screen 0 1280x800x24" build/kestrel-shots "$out"

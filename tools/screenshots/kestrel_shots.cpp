@@ -1,0 +1,188 @@
+// kestrel-shots OUTDIR: starts the console on a fresh demo café with its station agents in this
+// process, lets it run a few seconds, and saves pictures of the console, the open-station dialog
+// and the charge dialog as PNG files in OUTDIR.
+#include "app/startup.h"
+#include "billing/journal.h"
+#include "core/datastore.h"
+#include "core/demodata.h"
+#include "core/settings.h"
+#include "link/supervision.h"
+#include "stationagent.h"
+#include "stations/metering.h"
+#include "stations/stationtable.h"
+#include "ui/chargedialog.h"
+#include "ui/consolewindow.h"
+#include "ui/messageboxprompts.h"
+#include "ui/openstationdialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+void fail(const QString& text)
+{
+    std::fprintf(stderr, "kestrel-shots: %s\n", qPrintable(text));
+    std::exit(1);
+}
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void pause(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+void save(QWidget* widget, const QString& file)
+{
+    widget->raise();
+    widget->activateWindow();
+    pause(300);
+    if (!widget->grab().save(file))
+        fail(u"could not write "_s + file);
+    std::printf("%s\n", qPrintable(file));
+}
+
+// Rows of a café day: the journal grid and the pending print list have something to show.
+void addDayRows(QSqlDatabase db)
+{
+    const QString today = Journal::dateText(QDate::currentDate());
+    QSqlQuery q(db);
+    const struct {
+        const char16_t* hora;
+        double valor;
+        const char16_t* user;
+        const char16_t* pc;
+        const char16_t* descrip;
+    } rows[] = {
+        {u"08:41:10", 0.50, u"ANONIMO", u"PC03", u"CONTADOR"},
+        {u"09:02:55", 1.00, u"maria", u"PC06", u"PREPAGO"},
+        {u"09:15:30", 0.75, u"ANONIMO", u"PC04", u"3 IMPRESION(ES) "},
+        {u"09:40:02", 1.25, u"ANONIMO", u"PC01", u"CONTADOR"},
+    };
+    for (const auto& r : rows) {
+        q.prepare(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) "
+                  u"VALUES (?, ?, ?, ?, ?, ?, 'admin')"_s);
+        for (const QVariant& v :
+             QVariantList{today, QString::fromUtf16(r.hora), r.valor, QString::fromUtf16(r.user),
+                          QString::fromUtf16(r.pc), QString::fromUtf16(r.descrip)})
+            q.addBindValue(v);
+        if (!q.exec())
+            fail(u"journal rows: "_s + q.lastError().text());
+    }
+    q.prepare(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, fecha, hora, "
+              u"jobid) VALUES ('\\\\PC02', 'Epson L3150', 4, 4, ?, ?, '09:51:12', 17)"_s);
+    q.addBindValue(formatAmount(0.40));
+    q.addBindValue(today);
+    if (!q.exec())
+        fail(u"pending prints: "_s + q.lastError().text());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(u"Kestrel"_s);
+    QCoreApplication::setApplicationName(u"Kestrel"_s);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
+    QDir().mkpath(outDir);
+
+    QTemporaryDir dir;
+    const QString path = DataStore::pathIn(dir.path());
+    if (const auto error = DataStore::create(path))
+        fail(*error);
+    DataStore store;
+    if (auto error = store.open(path))
+        fail(*error);
+    if (auto error = seedDemoCafe(store.database()))
+        fail(*error);
+    addDayRows(store.database());
+
+    // The demo café's agents, PC01 to PC08 on 127.0.0.2 to 127.0.0.9.
+    std::vector<std::unique_ptr<sim::StationAgent>> agents;
+    for (int i = 1; i <= 8; ++i) {
+        const QString name = u"PC%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+        auto agent = std::make_unique<sim::StationAgent>(
+            name, u"00:1A:2B:3C:4D:%1"_s.arg(i, 2, 10, QLatin1Char('0')));
+        agent->setAutoStart(true);
+        if (!agent->listen(QHostAddress(u"127.0.0.%1"_s.arg(i + 1)), 6969))
+            fail(u"agent "_s + name + u" cannot listen (is the demo running?)"_s);
+        agents.push_back(std::move(agent));
+    }
+
+    IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
+    Settings settings(settingsStore);
+    StandardErrorPrompts prompts;
+    Startup startup(store, settings, prompts);
+    bool shown = false;
+    QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
+    startup.begin();
+    if (!waitFor([&] { return shown; }, 10000))
+        fail(u"the console did not open"_s);
+    ConsoleWindow* console = startup.console();
+    console->move(0, 0);
+
+    // Let the café run: connections, names, a few seconds of metering, a customer's message.
+    if (!waitFor([&] { return agents[7]->statusCount() >= 2; }, 10000))
+        fail(u"the agents were not reached"_s);
+    agents[3]->send(u"MSGBOX"_s, {u"Se trabó la impresora"_s});
+    pause(2500);
+    save(console, outDir + u"/console.png"_s);
+
+    // Opening a free station for an hour, prepaid.
+    QTreeView* list = console->stationList();
+    list->setCurrentIndex(list->model()->index(0, 0));
+    console->SHOWPC(u"OPEN"_s);
+    OpenStationDialog* open = console->openStationDialog();
+    if (!open || !open->isVisible())
+        fail(u"the open-station dialog did not show"_s);
+    if (auto* tariffs = open->findChild<QComboBox*>(u"cmbtarifa"_s))
+        tariffs->setCurrentIndex(0);
+    if (auto* prepaid = open->findChild<QRadioButton*>(u"optprepago"_s))
+        prepaid->click();
+    if (auto* hour = open->findChild<QPushButton*>(u"cmdq1h"_s))
+        hour->click();
+    save(open, outDir + u"/open-station.png"_s);
+    open->reject();
+
+    // Charging the counting station with its pending print job.
+    list->setCurrentIndex(list->model()->index(1, 0));
+    console->showCharge();
+    ChargeDialog* charge = console->chargeDialog();
+    if (!charge || !charge->isVisible())
+        fail(u"the charge dialog did not show"_s);
+    if (auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s))
+        tendered->setText(u"5"_s);
+    save(charge, outDir + u"/charge.png"_s);
+    charge->reject();
+    return 0;
+}

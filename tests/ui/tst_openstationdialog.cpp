@@ -19,7 +19,8 @@ using namespace kestrel;
 namespace {
 
 // The console's side of the dialog: a store with a standard tariff of 1,50 per hour and a compound
-// one, and two stations, the second one running prepaid at 1,50.
+// one (0,20 a quarter, 0,40 half an hour, 0,50, 0,60 the hour), and two stations, the second one
+// running prepaid at 1,50.
 struct Console {
     test::TempStore store;
     test::MemorySettingsStore settingsStore;
@@ -35,6 +36,11 @@ struct Console {
                 u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES (?,?,?,?)"_s;
             store.exec(tariff, {u"Normal"_s, 1.5, 0.25, u"ST"_s});
             store.exec(tariff, {u"Bloques"_s, 0, 0, u"TC"_s});
+            for (const auto& [minutes, price] :
+                 {std::pair{u"15"_s, 0.20}, {u"30"_s, 0.40}, {u"45"_s, 0.50}, {u"60"_s, 0.60}})
+                store.exec(u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) "
+                           u"VALUES (2, ?, ?, 'Bloques')"_s,
+                           {minutes, price});
         }
         Station free;
         free.pc = u"PC01"_s;
@@ -193,10 +199,12 @@ void TestOpenStationDialog::enterRunsTheConversions()
     QCOMPARE(c.find<QScrollBar>("spinminutos")->value(), 29);
     QCOMPARE(c.find<QLabel>("lblcantidad")->text(), u"0,75 $"_s);
 
-    // Choosing another tariff starts the amount and the time over.
+    // Choosing another tariff starts the amount over and converts it: nothing to pay falls in
+    // the compound tariff's first block.
     c.list("cmbtarifa")->setCurrentIndex(1);
     QCOMPARE(amount->text(), u"0"_s);
-    QCOMPARE(c.list("cmbminutos")->currentText(), u"0"_s);
+    QCOMPARE(c.list("cmbhora")->currentText(), u"0"_s);
+    QCOMPARE(c.list("cmbminutos")->currentText(), u"15"_s);
 }
 
 void TestOpenStationDialog::quickButtonsChooseATime_data()
@@ -210,7 +218,8 @@ void TestOpenStationDialog::quickButtonsChooseATime_data()
     QTest::newRow("45") << u"cmdq45"_s << 0 << u"0"_s << u"45"_s << u"1,125"_s;
     QTest::newRow("1h") << u"cmdq1h"_s << 0 << u"1"_s << u"0"_s << u"1,5"_s;
     QTest::newRow("3h") << u"cmdq3h"_s << 0 << u"3"_s << u"0"_s << u"4,5"_s;
-    QTest::newRow("30, compound") << u"cmdq30"_s << 1 << u"0"_s << u"30"_s << u"0,00"_s;
+    QTest::newRow("30, compound") << u"cmdq30"_s << 1 << u"0"_s << u"30"_s << u"0,40"_s;
+    QTest::newRow("2h, compound") << u"cmdq2h"_s << 1 << u"2"_s << u"0"_s << u"1,20"_s;
 }
 
 void TestOpenStationDialog::quickButtonsChooseATime()

@@ -275,7 +275,7 @@ void OpenStation::writeAddedTime(Station& s, const OpenChoice& choice) const
 
 QString OpenStation::prepaidTimeText(int hours, int minutes)
 {
-    return u"%1:%2:00"_s.arg(hours).arg(minutes, 2, 10, QLatin1Char('0'));
+    return TimeText::format({hours, minutes, 0});
 }
 
 QString OpenStation::extendedPrepaidTime(QStringView oldPrepaid, QStringView tiempo, int hours,

@@ -29,6 +29,8 @@
 #include <QTreeView>
 
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
 #include <vector>
 

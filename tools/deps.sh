@@ -1,7 +1,8 @@
 # Installs the Debian 12 packages the project needs when they are missing.
 # Sourced by run.sh and test.sh; uses sudo when not run as root.
 
-kestrel_packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite fonts-dejavu-core)
+kestrel_packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
+    qt6-translations-l10n fonts-dejavu-core)
 
 kestrel_missing_packages() {
     local pkg

@@ -1,5 +1,7 @@
 #include "datastore.h"
 
+#include "names.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +17,8 @@ namespace kestrel {
 
 namespace {
 
-// Names compare the way the café's lookups expect: "PC01" finds "pc01", "Admin" finds "admin".
+// Names compare the way the café's lookups expect: "PC01" finds "pc01", "MUÑOZ" finds "muñoz".
+// NOCASE is the console's own comparison on every connection (see installNameCollation).
 const QString Text = u"TEXT"_s;
 const QString Name = u"TEXT COLLATE NOCASE"_s;
 const QString Number = u"REAL"_s;
@@ -251,6 +254,10 @@ std::optional<QString> DataStore::create(const QString& path)
         bool ok = db.open();
         if (!ok)
             error = db.lastError().text();
+        if (ok && !installNameCollation(db)) {
+            ok = false;
+            error = u"no se pudo instalar la comparacion de nombres"_s;
+        }
         ok = ok && db.transaction();
         ok = ok && execAll(db, creationStatements(), &error);
         ok = ok && insertAdmin(db, &error);
@@ -283,7 +290,7 @@ std::optional<QString> checkLayout(QSqlDatabase& db, const QString& path)
         return u"El archivo no es una base de datos de Kestrel:\n"_s + shown + u"\n"_s +
                version.lastError().text() + howToCreate(path);
     if (version.value(0).toInt() > DataStore::SchemaVersion)
-        return u"La base de datos fue creada por una version mas nueva de Kestrel:\n"_s + shown;
+        return u"La base de datos fue creada por una versión más nueva de Kestrel:\n"_s + shown;
 
     for (const TableDef& table : storeTables()) {
         QSqlQuery columns(db);
@@ -294,11 +301,11 @@ std::optional<QString> checkLayout(QSqlDatabase& db, const QString& path)
         while (columns.next())
             present << columns.value(1).toString();
         if (present.isEmpty())
-            return u"La base de datos no es valida: falta la tabla "_s + table.name + u".\n"_s +
+            return u"La base de datos no es válida: falta la tabla "_s + table.name + u".\n"_s +
                    shown + howToCreate(path);
         for (const ColumnDef& column : table.columns) {
             if (!present.contains(column.name, Qt::CaseInsensitive))
-                return u"La base de datos no es valida: falta la columna "_s + column.name +
+                return u"La base de datos no es válida: falta la columna "_s + column.name +
                        u" en la tabla "_s + table.name + u".\n"_s + shown + howToCreate(path);
         }
     }
@@ -323,10 +330,16 @@ std::optional<QString> upgrade(QSqlDatabase& db, const QString& path)
     if (!version.exec(u"PRAGMA user_version"_s) || !version.next() ||
         version.value(0).toInt() >= DataStore::SchemaVersion)
         return std::nullopt;
+    const int from = version.value(0).toInt();
     version.finish();
+    QStringList steps = indexStatements();
+    // Version 3 compares names ignoring case for every letter: indexes built under SQLite's own
+    // NOCASE (A to Z only) are put in the new order.
+    if (from < 3)
+        steps << u"REINDEX NOCASE"_s;
     QString error;
     bool ok = db.transaction();
-    ok = ok && execAll(db, indexStatements() << setVersion(), &error);
+    ok = ok && execAll(db, steps << setVersion(), &error);
     if (ok && !db.commit()) {
         ok = false;
         error = db.lastError().text();
@@ -362,6 +375,8 @@ std::optional<QString> DataStore::open(const QString& path)
         if (!db.open())
             error = u"No se puede abrir la base de datos:\n"_s + shown + u"\n"_s +
                     db.lastError().text();
+        else if (!installNameCollation(db))
+            error = u"No se puede usar la base de datos (SQLite):\n"_s + shown;
         if (!error)
             error = checkLayout(db, path);
         if (!error)

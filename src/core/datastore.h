@@ -28,7 +28,7 @@ const QStringList& operatorRightColumns();
 // The data store: one SQLite file named Database.mdb in the data folder.
 class DataStore {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     DataStore();
     ~DataStore();

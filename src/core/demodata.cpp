@@ -47,20 +47,20 @@ QList<Statement> demoCafe()
         QVariantList values{pc, address};
         switch (i) {
         case 2: // counting by the hour for twelve minutes
-            values << u"0:12:00"_s << u"CONTADOR"_s << u"1"_s << 1.0 << 0.25 << 0.25 << formatAmount(0.25)
-                   << u"0:12:00"_s << u""_s << u""_s << u""_s;
+            values << u"0:12:00"_s << u"CONTADOR"_s << u"1"_s << 1.0 << 0.25 << 0.25
+                   << formatAmount(0.25) << u"0:12:00"_s << u""_s << u""_s << u""_s;
             break;
         case 5: // an hour bought, twenty minutes used
-            values << u"0:40:00"_s << u"PREPAGO"_s << u"3"_s << 1.0 << 0.34 << 0.34 << formatAmount(0.34)
-                   << u"0:20:00"_s << u"1:00:00"_s << u""_s << u""_s;
+            values << u"0:40:00"_s << u"PREPAGO"_s << u"3"_s << 1.0 << 0.34 << 0.34
+                   << formatAmount(0.34) << u"0:20:00"_s << u"1:00:00"_s << u""_s << u""_s;
             break;
         case 7: // counting under the compound tariff
             values << u"0:05:00"_s << u"CONTADOR"_s << u"1"_s << 0.0 << 0.30 << 0.30 << u""_s
                    << u"0:05:00"_s << u""_s << u"TC"_s << u"3"_s;
             break;
         default:
-            values << u"0:00:00"_s << u""_s << u""_s << 0.0 << 0.0 << 0.0 << u""_s << u""_s
-                   << u""_s << u""_s << u""_s;
+            values << u"0:00:00"_s << u""_s << u""_s << 0.0 << 0.0 << 0.0 << u""_s << u""_s << u""_s
+                   << u""_s << u""_s;
         }
         statements << Statement{station, values};
     }

@@ -1,5 +1,7 @@
 #include "numbers.h"
 
+#include <QtNumeric>
+
 #include <cmath>
 #include <limits>
 
@@ -267,6 +269,14 @@ std::optional<double> storedNumber(const QVariant& value, const QLocale& locale)
     }
 }
 
+std::optional<double> storedAmount(const QVariant& value, const QLocale& locale)
+{
+    const std::optional<double> number = storedNumber(value, locale);
+    if (!number || std::abs(*number) > MaxAmount)
+        return std::nullopt;
+    return number;
+}
+
 QString normalizeAmount(QStringView text, const QLocale& locale)
 {
     return formatAmount(parseNumber(text, locale).value_or(0.0), locale);
@@ -287,12 +297,36 @@ QString Money::format(int decimals, const QLocale& locale) const
     return formatDouble(toDouble(), decimals, locale);
 }
 
+Money Money::operator+(Money other) const
+{
+    qint64 sum = 0;
+    if (qAddOverflow(m_units, other.m_units, &sum))
+        return fromUnits(other.m_units > 0 ? std::numeric_limits<qint64>::max()
+                                           : std::numeric_limits<qint64>::min());
+    return fromUnits(sum);
+}
+
+Money Money::operator-(Money other) const
+{
+    qint64 difference = 0;
+    if (qSubOverflow(m_units, other.m_units, &difference))
+        return fromUnits(other.m_units < 0 ? std::numeric_limits<qint64>::max()
+                                           : std::numeric_limits<qint64>::min());
+    return fromUnits(difference);
+}
+
 Money Money::operator*(double factor) const
 {
-    // A whole factor (a count of hours, of pages) multiplies exactly.
-    if (factor == std::trunc(factor) && std::abs(factor) < 1e9 &&
-        std::abs(m_units) < std::numeric_limits<qint64>::max() / 1000000000)
-        return fromUnits(m_units * qint64(factor));
+    // A whole factor (a count of hours, of pages) multiplies exactly; a product beyond the
+    // currency stops at its largest amount, as fromDouble does.
+    if (factor == std::trunc(factor) && std::abs(factor) < 1e18) {
+        qint64 product = 0;
+        if (!qMulOverflow(m_units, qint64(factor), &product))
+            return fromUnits(product);
+        const bool negative = (m_units < 0) != (factor < 0);
+        return fromUnits(negative ? std::numeric_limits<qint64>::min()
+                                  : std::numeric_limits<qint64>::max());
+    }
     return fromDouble(toDouble() * factor);
 }
 

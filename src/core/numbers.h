@@ -47,6 +47,14 @@ std::optional<float> parseSingle(QStringView text, const QLocale& locale = QLoca
 // regional format. Null, or a text that is not a number, gives nothing.
 std::optional<double> storedNumber(const QVariant& value, const QLocale& locale = QLocale());
 
+// The largest amount the console reads from its tariffs, prices and stock: a million million.
+// It is beyond anything a café charges, even in a currency with many zeros, and far inside what
+// the four-decimal currency holds (9.2e14); a stored amount beyond it is taken as unreadable.
+constexpr double MaxAmount = 1e12;
+
+// A stored amount: storedNumber(), and nothing beyond MaxAmount either way.
+std::optional<double> storedAmount(const QVariant& value, const QLocale& locale = QLocale());
+
 // An amount text re-formatted with two decimals ("1,5" -> "1,50"); a text that is not a number
 // counts as 0.
 QString normalizeAmount(QStringView text, const QLocale& locale = QLocale());
@@ -74,18 +82,11 @@ public:
     // Regional text with `decimals` decimals (ties away from zero).
     QString format(int decimals = 2, const QLocale& locale = QLocale()) const;
 
-    Money operator+(Money other) const { return fromUnits(m_units + other.m_units); }
-    Money operator-(Money other) const { return fromUnits(m_units - other.m_units); }
-    Money& operator+=(Money other)
-    {
-        m_units += other.m_units;
-        return *this;
-    }
-    Money& operator-=(Money other)
-    {
-        m_units -= other.m_units;
-        return *this;
-    }
+    // Sums and differences stop at the largest amount the currency holds instead of wrapping.
+    Money operator+(Money other) const;
+    Money operator-(Money other) const;
+    Money& operator+=(Money other) { return *this = *this + other; }
+    Money& operator-=(Money other) { return *this = *this - other; }
     // Multiplication by a count or a rate; the result is rounded half to even.
     Money operator*(double factor) const;
 

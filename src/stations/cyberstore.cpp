@@ -5,9 +5,6 @@
 #include <QSqlError>
 #include <QVariant>
 
-#include <cmath>
-#include <limits>
-
 using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
@@ -19,21 +16,20 @@ QString text(const QVariant& v)
     return v.isNull() ? QString() : v.toString();
 }
 
-// A stored amount, shown with two decimals; null stays empty, anything else unreadable is 0.
+// A stored amount, shown with two decimals; null stays empty, anything unreadable (or beyond
+// MaxAmount) is 0.
 QString amount(const QVariant& v)
 {
     if (v.isNull())
         return {};
-    return formatAmount(storedNumber(v).value_or(0.0));
+    return formatAmount(storedAmount(v).value_or(0.0));
 }
 
-// The hourly rate as a single-precision number; null or not a number counts as 0.
+// The hourly rate as a single-precision number; null, not a number or beyond MaxAmount counts
+// as 0.
 float rateValue(const QVariant& v)
 {
-    const std::optional<double> rate = storedNumber(v);
-    if (!rate || std::abs(*rate) > double(std::numeric_limits<float>::max()))
-        return 0.0f;
-    return float(*rate);
+    return float(storedAmount(v).value_or(0.0));
 }
 
 QVariant stored(const QString& s)
@@ -62,11 +58,7 @@ QString updateWhere(const QString& where)
 } // namespace
 
 CyberStore::CyberStore(QSqlDatabase db)
-    : m_db(db),
-      m_updateById(
-          db,
-          updateWhere(u"rowid = (SELECT rowid FROM CYBER WHERE PC = ? ORDER BY rowid LIMIT 1)"_s)),
-      m_updateByRowid(db, updateWhere(u"rowid = ?"_s)),
+    : m_db(db), m_updateByRowid(db, updateWhere(u"rowid = ?"_s)),
       m_updateTimes(db, u"UPDATE CYBER SET TIEMPO = ?, vartipex2 = ? WHERE rowid = ?"_s)
 {}
 
@@ -150,14 +142,6 @@ bool CyberStore::run(PreparedStatement& statement, const QVariantList& values)
         return true;
     m_lastError = statement.lastError();
     return false;
-}
-
-CyberStore::PersistResult CyberStore::persist(Station& s)
-{
-    if (!run(m_updateById, persistedValues(s) << stored(s.pc)))
-        return PersistResult::Failed;
-    return m_updateById.query().numRowsAffected() > 0 ? PersistResult::Written
-                                                      : PersistResult::NotFound;
 }
 
 bool CyberStore::write(qint64 rowid, const QVariantList& values)

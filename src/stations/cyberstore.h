@@ -21,20 +21,15 @@ public:
     // row. Returns nothing when the table cannot be read.
     std::optional<std::vector<Station>> load();
 
-    enum class PersistResult { Written, NotFound, Failed };
-
-    // Writes the station into the first row with its id. Amounts are stored as the numbers they
-    // show (two decimals), the hourly rate as its single-precision number. An empty running
-    // charge or total is first set to zero; the computer name is written only once reported (not
-    // "-"), the MAC only when not empty; PC and PCIP are never written here.
-    PersistResult persist(Station& station);
-
-    // The values a station is persisted with, in column order (see persist). Normalizes the
-    // station's empty running charge and total as persist does.
+    // The values a station is stored with, in column order. Amounts are stored as the numbers
+    // they show (two decimals), the hourly rate as its single-precision number. An empty running
+    // charge or total is first set to zero (in the station too); the computer name is written
+    // only once reported (not "-"), the MAC only when not empty; PC and PCIP are never written
+    // here.
     static QVariantList persistedValues(Station& station);
     static void fillEmptyAmounts(Station& station);
 
-    // What differs between two states of a station in the columns persist writes: nothing, only
+    // What differs between two states of a station in the columns written: nothing, only
     // the times (what most ticks change), or more.
     enum class StoredChange { None, TimesOnly, More };
     static StoredChange storedChange(const Station& before, const Station& after);
@@ -58,7 +53,6 @@ private:
     bool run(PreparedStatement& statement, const QVariantList& values);
 
     QSqlDatabase m_db;
-    PreparedStatement m_updateById;
     PreparedStatement m_updateByRowid;
     PreparedStatement m_updateTimes;
     QString m_lastError;

@@ -226,11 +226,20 @@ std::optional<std::vector<Tariff>> TariffStore::tariffs()
     }
     std::vector<Tariff> tariffs;
     while (q.next()) {
+        // An empty amount counts as 0. A tariff with an amount that cannot be read (no number,
+        // or beyond MaxAmount) is not offered: nobody opens a session at a price nobody set.
+        const auto amount = [&q](int column) {
+            return q.isNull(column) ? std::optional<double>(0.0) : storedAmount(q.value(column));
+        };
+        const auto tarifa = amount(2);
+        const auto tarifMin = amount(3);
+        if (!tarifa || !tarifMin)
+            continue;
         Tariff t;
         t.code = q.value(0).toLongLong();
         t.name = q.value(1).toString();
-        t.tarifa = storedNumber(q.value(2)).value_or(0.0);
-        t.tarifMin = storedNumber(q.value(3)).value_or(0.0);
+        t.tarifa = *tarifa;
+        t.tarifMin = *tarifMin;
         t.tipo = q.value(4).toString();
         tariffs.push_back(std::move(t));
     }
@@ -250,18 +259,25 @@ std::optional<std::vector<CompoundRow>> TariffStore::compoundRows(qint64 code)
         m_lastError = q.lastError().text();
         return std::nullopt;
     }
+    return readCompoundRows(q);
+}
+
+std::vector<CompoundRow> readCompoundRows(QSqlQuery& q)
+{
     std::vector<CompoundRow> rows;
     QString name;
+    bool first = true;
     while (q.next()) {
         const QString rowName = q.value(2).toString();
-        if (rows.empty())
+        if (first)
             name = rowName;
-        else if (rowName != name)
-            break;
+        first = false;
+        if (rowName != name)
+            continue;
         CompoundRow row;
-        row.value = q.value(0).toString();
-        if (const auto price = storedNumber(q.value(1)))
-            row.tarif = currency(*price);
+        row.value = q.value(0).isNull() ? QString() : q.value(0).toString();
+        if (const auto price = storedAmount(q.value(1)))
+            row.tarif = Money::fromDouble(*price);
         rows.push_back(std::move(row));
     }
     return rows;

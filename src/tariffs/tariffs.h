@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringView>
 
@@ -38,7 +39,7 @@ public:
     // Every tariff in table order; nothing when the table cannot be read.
     std::optional<std::vector<Tariff>> tariffs();
 
-    // The rows of one compound tariff in stored order, kept only while NOMBRE is that of the
+    // The rows of one compound tariff in stored order, only those whose NOMBRE is that of the
     // first row read (case as stored). Nothing when the table cannot be read.
     std::optional<std::vector<CompoundRow>> compoundRows(qint64 code);
 
@@ -48,6 +49,11 @@ private:
     QSqlDatabase m_db;
     QString m_lastError;
 };
+
+// The compound rows of a query that selects VALUE, TARIF and NOMBRE in stored order: the rows
+// whose NOMBRE is that of the first row read. A price that is no number or beyond MaxAmount has
+// no value.
+std::vector<CompoundRow> readCompoundRows(QSqlQuery& query);
 
 // The tariff a selection index of the tariff list stands for: a negative index counts as the
 // first tariff; none when the list is empty or the index is past its end.

@@ -3,6 +3,7 @@
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
+#include "core/heaptrim.h"
 #include "link/linksender.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
@@ -12,12 +13,16 @@
 #include "operators/login.h"
 #include "operators/operatorsession.h"
 #include "printing/pendingprints.h"
+#include "stations/actionstore.h"
 #include "stations/metering.h"
+#include "stations/stationrows.h"
 #include "stations/stationtable.h"
 #include "ui/aboutwindow.h"
 #include "ui/consolewindow.h"
 #include "ui/desktopbrowser.h"
 #include "ui/loginwindow.h"
+
+#include <QScreen>
 
 namespace kestrel {
 
@@ -28,14 +33,17 @@ Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrow
       m_clock(std::make_unique<SystemClock>()), m_sockets(std::make_unique<StationSockets>()),
       m_link(std::make_unique<LinkSender>(*m_sockets, *m_session)),
       m_journal(std::make_unique<Journal>(store.database(), *m_session, *m_clock)),
+      m_rows(std::make_unique<StationRows>(store.database())),
+      m_actions(std::make_unique<ActionStore>(
+          ActionStore::Services{store.database(), *m_stations, *m_rows, *m_journal, prompts})),
       m_metering(std::make_unique<Metering>(Metering::Services{
-          *m_stations, store.database(), settings, *m_link, *m_journal, *m_clock})),
+          *m_stations, *m_rows, store.database(), settings, *m_link, *m_journal, *m_clock})),
       m_messages(std::make_unique<MessageList>()),
       m_supervision(std::make_unique<ConnectionSupervision>(*m_stations, *m_sockets, *m_link)),
       m_requests(std::make_unique<RequestDispatcher>(RequestDispatcher::Services{
-          *m_stations, store.database(), *m_link, *m_messages, *m_clock})),
+          *m_stations, *m_actions, store.database(), *m_link, *m_messages, *m_clock})),
       m_commands(std::make_unique<RemoteCommands>(RemoteCommands::Services{
-          *m_stations, *m_link, *m_journal, settings, prompts, *m_clock, *m_messages})),
+          *m_stations, *m_actions, *m_link, *m_journal, settings, prompts, *m_clock, *m_messages})),
       m_prints(std::make_unique<PendingPrints>(store.database())),
       m_ownBrowser(browser ? nullptr : std::make_unique<DesktopBrowser>()),
       m_browser(browser ? browser : m_ownBrowser.get()),
@@ -79,11 +87,18 @@ void Startup::firstLogin()
 
 void Startup::showConsole()
 {
-    m_console = std::make_unique<ConsoleWindow>(ConsoleServices{
-        m_store, m_settings, *m_session, *m_stations, m_prompts, *m_login, *m_metering, *m_journal,
-        *m_supervision, *m_requests, *m_commands, *m_messages, *m_prints, *m_clock, *m_browser});
+    m_console = std::make_unique<ConsoleWindow>(
+        ConsoleServices{m_store, m_settings, *m_session, *m_stations, *m_actions, m_prompts,
+                        *m_login, *m_metering, *m_journal, *m_supervision, *m_requests, *m_commands,
+                        *m_messages, *m_prints, *m_clock, *m_browser});
     m_console->load();
-    m_console->show();
+    // The operator's one window fills the screen, from 1024x768 up (without a window manager,
+    // as under a virtual X server, the geometry does it).
+    if (const QScreen* screen = m_console->screen())
+        m_console->setGeometry(screen->availableGeometry());
+    m_console->showMaximized();
+    m_trimmer = std::make_unique<HeapTrimmer>();
+    m_trimmer->start();
     m_splashTimer.stop();
     m_splash->hide();
     emit consoleShown();

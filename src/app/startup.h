@@ -8,9 +8,11 @@
 namespace kestrel {
 
 class AboutWindow;
+class ActionStore;
 class Clock;
 class ConsoleWindow;
 class DataStore;
+class HeapTrimmer;
 class Journal;
 class LinkSender;
 class LoginWindow;
@@ -25,6 +27,7 @@ class PendingPrints;
 class WebBrowser;
 class Prompts;
 class Settings;
+class StationRows;
 class StationTable;
 
 // From the login to the console: the first successful login shows the about window as a splash
@@ -46,6 +49,7 @@ public:
     AboutWindow* splash() const { return m_splash.get(); }
     OperatorSession& session() const { return *m_session; }
     StationTable& stations() const { return *m_stations; }
+    ActionStore& actions() const { return *m_actions; }
     Metering& metering() const { return *m_metering; }
     StationSockets& sockets() const { return *m_sockets; }
     ConnectionSupervision& supervision() const { return *m_supervision; }
@@ -71,6 +75,8 @@ private:
     std::unique_ptr<StationSockets> m_sockets;
     std::unique_ptr<LinkSender> m_link;
     std::unique_ptr<Journal> m_journal;
+    std::unique_ptr<StationRows> m_rows;
+    std::unique_ptr<ActionStore> m_actions;
     std::unique_ptr<Metering> m_metering;
     std::unique_ptr<MessageList> m_messages;
     std::unique_ptr<ConnectionSupervision> m_supervision;
@@ -83,6 +89,7 @@ private:
     std::unique_ptr<AboutWindow> m_splash;
     std::unique_ptr<ConsoleWindow> m_console;
     QTimer m_splashTimer;
+    std::unique_ptr<HeapTrimmer> m_trimmer;
 };
 
 } // namespace kestrel

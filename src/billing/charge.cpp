@@ -1,9 +1,11 @@
 #include "charge.h"
 
 #include "billing/journal.h"
+#include "core/names.h"
 #include "core/prompts.h"
 #include "link/remotecommands.h"
 #include "printing/pendingprints.h"
+#include "stations/actionstore.h"
 #include "stations/stationtable.h"
 
 #include <QLocale>
@@ -39,7 +41,7 @@ QString formatTotal(float value)
 
 bool isJobOf(const PendingPrint& job, const QString& computerName)
 {
-    return job.maquina.compare(computerName, Qt::CaseInsensitive) == 0;
+    return sameName(job.maquina, computerName);
 }
 
 // The page count is a 16-bit figure; it stops at its largest value rather than wrapping to a
@@ -109,7 +111,8 @@ std::optional<QString> Charging::CALCULATEC(const QString& tendered, const QStri
     // Both amounts count as shown with two decimals, so a three-decimal total is paid to the cent.
     const float given = single(normalizeAmount(tendered));
     const float due = single(normalizeAmount(total));
-    return formatGeneralSingle(given - due);
+    // Worked out in single precision and shown to the cent: never "-0,01000023".
+    return formatSingle(given - due, 2);
 }
 
 Charging::Outcome Charging::COBRAR(const Bill& bill, const QString& tendered)
@@ -129,14 +132,23 @@ Charging::Outcome Charging::COBRAR(const Bill& bill, const QString& tendered)
         return Outcome::NotConfirmed;
 
     // The lock journals the rental and empties the customer, so the print row that follows is
-    // anonymous.
-    m_services.commands.LOCKPC(bill.station);
+    // anonymous. Lock, rows and prints are committed together.
+    const StationTable& stations = m_services.stations;
+    const QString pc =
+        stations.isValidIndex(bill.station) ? stations.at(bill.station).pc : QString();
+    const bool done =
+        m_services.actions.run(u"cobrar el puesto "_s + pc, [&](ActionStore::Action&) {
+            if (m_services.commands.LOCKPC(bill.station))
+                chargePrints(bill.station, bill.computerName);
+        });
+    if (!done)
+        return Outcome::Failed;
     m_history.append(tendered);
-    chargePrints(bill.station, bill.computerName);
     return Outcome::Charged;
 }
 
-Charging::PrintCharge Charging::chargePrints(int stationIndex, const QString& computerName)
+std::optional<Charging::PrintCharge> Charging::chargePrints(int stationIndex,
+                                                            const QString& computerName)
 {
     PrintCharge charge;
     // No station has an empty computer name, and the bill shows no jobs for one either.
@@ -144,49 +156,55 @@ Charging::PrintCharge Charging::chargePrints(int stationIndex, const QString& co
         return charge;
 
     PendingPrints& prints = m_services.prints;
-    const auto firstJob = [&] {
-        const auto& rows = prints.rows();
-        const auto it = std::find_if(rows.begin(), rows.end(), [&](const PendingPrint& job) {
-            return isJobOf(job, computerName);
-        });
-        return it == rows.end() ? -1 : int(it - rows.begin());
-    };
-    bool removedAny = false;
-    for (int i = firstJob(); i >= 0; i = firstJob()) {
-        const PendingPrint& job = prints.rows()[std::size_t(i)];
-        charge.pages = addPages(charge.pages, parseNumber(job.cantidad).value_or(0.0));
-        charge.amount += Money::fromDouble(parseNumber(job.valor).value_or(0.0));
-        prints.removeAt(i);
-        removedAny = true;
-    }
+    const StationTable& stations = m_services.stations;
+    const bool known = stations.isValidIndex(stationIndex);
+    const bool done = m_services.actions.run(
+        u"cobrar las impresiones de "_s + computerName, [&](ActionStore::Action& action) {
+            const std::vector<PendingPrint> before = prints.rows();
+            const auto firstJob = [&] {
+                const auto& rows = prints.rows();
+                const auto it =
+                    std::find_if(rows.begin(), rows.end(), [&](const PendingPrint& job) {
+                        return isJobOf(job, computerName);
+                    });
+                return it == rows.end() ? -1 : int(it - rows.begin());
+            };
+            bool removedAny = false;
+            for (int i = firstJob(); i >= 0; i = firstJob()) {
+                const PendingPrint& job = prints.rows()[std::size_t(i)];
+                charge.pages = addPages(charge.pages, parseNumber(job.cantidad).value_or(0.0));
+                charge.amount += Money::fromDouble(parseNumber(job.valor).value_or(0.0));
+                prints.removeAt(i);
+                removedAny = true;
+            }
+            if (!removedAny)
+                return;
+            action.onRollback([&prints, before] { prints.replaceAll(before); });
 
-    if (charge.pages > 0) {
-        const StationTable& stations = m_services.stations;
-        const bool known = stations.isValidIndex(stationIndex);
-        JournalRecord record{{{},
-                              {},
-                              formatGeneralDouble(charge.amount.toDouble()),
-                              known ? stations.at(stationIndex).usuario : QString(),
-                              known ? stations.at(stationIndex).pc : QString(),
-                              QString::number(charge.pages) + u" IMPRESION(ES) "_s,
-                              {}}};
-        m_services.journal.ADDTOREG(record);
-    }
-    // Every job taken off the list leaves the store as well (a page-less one too), or it would
-    // come back at the next start. The list matches machine names ignoring case, and so does
-    // this, so list and table stay in step.
-    if (removedAny) {
-        QSqlQuery q(m_services.db);
-        bool ok = q.prepare(u"DELETE FROM Impresiones WHERE PC = ? COLLATE NOCASE"_s);
-        if (ok) {
+            if (charge.pages > 0) {
+                JournalRecord record{{{},
+                                      {},
+                                      formatGeneralDouble(charge.amount.toDouble()),
+                                      known ? stations.at(stationIndex).usuario : QString(),
+                                      known ? stations.at(stationIndex).pc : QString(),
+                                      QString::number(charge.pages) + u" IMPRESION(ES) "_s,
+                                      {}}};
+                m_services.journal.ADDTOREG(record);
+            }
+            // Every job taken off the list leaves the store as well (a page-less one too), or it
+            // would come back at the next start. The list matches machine names ignoring case,
+            // and so does this, so list and table stay in step.
+            QSqlQuery q(action.db());
+            if (!q.prepare(u"DELETE FROM Impresiones WHERE PC = ? COLLATE NOCASE"_s)) {
+                action.fail(q.lastError().text());
+                return;
+            }
             q.addBindValue(computerName);
-            ok = q.exec();
-        }
-        if (!ok)
-            m_services.prompts.tell(Prompts::Icon::Critical,
-                                    u"No se pudieron borrar las impresiones cobradas de "_s +
-                                        computerName + u":\n"_s + q.lastError().text());
-    }
+            if (!q.exec())
+                action.fail(q.lastError().text());
+        });
+    if (!done)
+        return std::nullopt;
     return charge;
 }
 

@@ -11,6 +11,7 @@
 
 namespace kestrel {
 
+class ActionStore;
 class Journal;
 class PendingPrints;
 class Prompts;
@@ -25,10 +26,10 @@ class Charging final {
 public:
     struct Services {
         StationTable& stations;
+        ActionStore& actions;
         PendingPrints& prints;
         RemoteCommands& commands;
         Journal& journal;
-        QSqlDatabase db;
         Prompts& prompts;
     };
 
@@ -56,7 +57,8 @@ public:
         Money amount;
     };
 
-    enum class Outcome { NoAmount, TooLittle, NotConfirmed, Charged };
+    // Failed: the store refused; nothing was charged and the operator was told why.
+    enum class Outcome { NoAmount, TooLittle, NotConfirmed, Failed, Charged };
 
     static const QString PrintService;  // "SERVICIO DE IMPRESION"
     static const QString RentalService; // "ALQUILER DE PC"
@@ -69,17 +71,18 @@ public:
     std::optional<Bill> build(int stationIndex) const;
     static Bill build(int stationIndex, const Station& station, const PendingPrints& prints);
 
-    // The change for `tendered` against `total`, as its general number text. Nothing when the
-    // tendered text is empty or no number: the change shown stays as it was.
+    // The change for `tendered` against `total`, with two decimals. Nothing when the tendered
+    // text is empty or no number: the change shown stays as it was.
     static std::optional<QString> CALCULATEC(const QString& tendered, const QString& total);
 
-    // "COBRAR": refuses a missing or short amount, asks for confirmation, then locks the station,
-    // remembers the amount and charges the station's print jobs.
+    // "COBRAR": refuses a missing or short amount, asks for confirmation, then locks the station
+    // and charges the station's print jobs as one action, and remembers the amount.
     Outcome COBRAR(const Bill& bill, const QString& tendered);
 
     // Removes the jobs of `computerName` (ignoring case) from the pending list and the store, and
-    // journals them as one row of the station at `stationIndex`.
-    PrintCharge chargePrints(int stationIndex, const QString& computerName);
+    // journals them as one row of the station at `stationIndex`, as one action (or as part of the
+    // action it runs in). Nothing when the action could not be committed.
+    std::optional<PrintCharge> chargePrints(int stationIndex, const QString& computerName);
 
     // The tendered texts of the charges made so far, oldest first. Only shown to the operator.
     const QStringList& history() const { return m_history; }

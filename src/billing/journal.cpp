@@ -30,7 +30,14 @@ QString Journal::timeText(QTime time)
 QString Journal::shownDate(const QString& stored)
 {
     const QDate date = QDate::fromString(stored, Qt::ISODate);
-    return date.isValid() ? QLocale().toString(date, QLocale::ShortFormat) : stored;
+    if (!date.isValid())
+        return stored;
+    // The regional short date, with the year in four digits like the status bar ("4/12/2026").
+    const QLocale locale;
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(u"yyyy"_s))
+        format.replace(u"yy"_s, u"yyyy"_s);
+    return locale.toString(date, format);
 }
 
 bool Journal::ADDTOREG(JournalRecord& datos)
@@ -40,8 +47,8 @@ bool Journal::ADDTOREG(JournalRecord& datos)
 
     const std::optional<double> amount = parseNumber(datos[JournalField::Valor]);
     if (!amount) {
-        emit writeFailed(u"No se registro la operacion: el valor \""_s +
-                         datos[JournalField::Valor] + u"\" no es un numero."_s);
+        emit writeFailed(u"No se registró la operación: el valor \""_s +
+                         datos[JournalField::Valor] + u"\" no es un número."_s);
         return false;
     }
     const QDateTime now = m_clock.now();
@@ -52,6 +59,15 @@ bool Journal::ADDTOREG(JournalRecord& datos)
                    datos[JournalField::Pc],
                    datos[JournalField::Descrip],
                    m_session.name()};
+    if (m_inTransaction && m_onRollback == OnRollback::DropOwnRows) {
+        // An action's row is written now, after the older ones, or the action fails.
+        if (!writeUnwritten() || !insert(row)) {
+            m_transactionFailed = true;
+            return false;
+        }
+        m_inCallerTransaction.push_back({std::move(row), true});
+        return true;
+    }
     m_unwritten.push_back(std::move(row));
     return writeUnwritten();
 }
@@ -61,9 +77,10 @@ bool Journal::writeUnwritten()
     std::size_t done = 0;
     while (done < m_unwritten.size() && insert(m_unwritten[done]))
         ++done;
-    if (m_inTransaction)
-        m_inCallerTransaction.insert(m_inCallerTransaction.end(), m_unwritten.begin(),
-                                     m_unwritten.begin() + qsizetype(done));
+    if (m_inTransaction) {
+        for (std::size_t i = 0; i < done; ++i)
+            m_inCallerTransaction.push_back({m_unwritten[i], false});
+    }
     m_unwritten.erase(m_unwritten.begin(), m_unwritten.begin() + qsizetype(done));
     if (done > 0 && !m_inTransaction)
         emit written();
@@ -74,20 +91,25 @@ bool Journal::insert(const JournalRow& row)
 {
     const bool ok = m_insert.exec(
         {row.fecha, row.hora, row.valor, row.user, row.pc, row.descrip, row.operador});
-    // The operator hears of the first row that cannot be written; the ones that follow while
-    // the store keeps refusing wait with it, without a notice every second.
+    // An action reports its own failure. Otherwise the operator hears of the first row that
+    // cannot be written; the ones that follow while the store keeps refusing wait with it,
+    // without a notice every second.
+    if (m_inTransaction && m_onRollback == OnRollback::DropOwnRows)
+        return ok;
     if (!ok && !m_failing) {
-        emit writeFailed(u"No se pudo registrar la operacion de "_s + formatAmount(row.valor) +
-                         u" (" + row.descrip + u"). Se registrara en cuanto se pueda.\n"_s +
+        emit writeFailed(u"No se pudo registrar la operación de "_s + formatAmount(row.valor) +
+                         u" (" + row.descrip + u"). Se registrará en cuanto se pueda.\n"_s +
                          m_insert.lastError());
     }
     m_failing = !ok;
     return ok;
 }
 
-void Journal::beginTransaction()
+void Journal::beginTransaction(OnRollback onRollback)
 {
     m_inTransaction = true;
+    m_onRollback = onRollback;
+    m_transactionFailed = false;
     m_inCallerTransaction.clear();
 }
 
@@ -95,6 +117,7 @@ void Journal::commitTransaction()
 {
     const bool any = !m_inCallerTransaction.empty();
     m_inTransaction = false;
+    m_transactionFailed = false;
     m_inCallerTransaction.clear();
     if (any)
         emit written();
@@ -102,9 +125,15 @@ void Journal::commitTransaction()
 
 void Journal::rollbackTransaction()
 {
+    std::vector<JournalRow> again;
+    for (Written& w : m_inCallerTransaction) {
+        // A tick's own rows are not told apart from older ones: all of them are kept.
+        if (!w.own || m_onRollback == OnRollback::KeepOwnRows)
+            again.push_back(std::move(w.row));
+    }
+    m_unwritten.insert(m_unwritten.begin(), again.begin(), again.end());
     m_inTransaction = false;
-    m_unwritten.insert(m_unwritten.begin(), m_inCallerTransaction.begin(),
-                       m_inCallerTransaction.end());
+    m_transactionFailed = false;
     m_inCallerTransaction.clear();
 }
 

@@ -37,9 +37,14 @@ struct JournalRow {
 
 // The operations journal: every amount the café takes, one row each, never changed afterwards.
 //
-// A row that cannot be written is not dropped: it is kept, reported through writeFailed, and
-// written before any later row (every call of ADDTOREG and every metering tick tries again).
-// Rows written inside a transaction of the caller count as written only once the caller commits.
+// Outside an operator action, a row that cannot be written is not dropped: it is kept, reported
+// through writeFailed, and written before any later row (every call of ADDTOREG and every
+// metering tick tries again). Rows written inside a transaction of the caller count as written
+// only once the caller commits.
+//
+// Inside an operator action the action is all or nothing: a row of its own that cannot be
+// written fails the action (transactionFailed()), and a rolled-back action leaves none of its
+// rows behind, since the stations it changed are given back as they were.
 class Journal : public QObject {
     Q_OBJECT
 public:
@@ -50,7 +55,7 @@ public:
     // (yyyy-MM-dd), so one day matches by equality and dates compare in calendar order.
     static QString dateText(QDate date);
     static QString timeText(QTime time);
-    // A stored date as the operator reads it: the regional short date.
+    // A stored date as the operator reads it: the regional short date with a four-digit year.
     static QString shownDate(const QString& stored);
 
     // Appends one row. An empty user becomes "ANONIMO", in the caller's record too. The amount
@@ -62,11 +67,17 @@ public:
     bool writeUnwritten();
     int unwrittenCount() const { return int(m_unwritten.size()); }
 
-    // The caller's transaction around writes: rows written inside it are kept again if it is
-    // rolled back.
-    void beginTransaction();
+    // The caller's transaction around writes. Rows kept from earlier failures that were written
+    // inside it are kept again if it is rolled back; the transaction's own rows are kept again
+    // only for a tick (KeepOwnRows), whose freed stations stay freed.
+    enum class OnRollback { KeepOwnRows, DropOwnRows };
+    void beginTransaction(OnRollback onRollback = OnRollback::KeepOwnRows);
     void commitTransaction();
     void rollbackTransaction();
+    // A row of an action (DropOwnRows) could not be written: the action must not commit.
+    bool transactionFailed() const { return m_transactionFailed; }
+    // Why the last row could not be written.
+    QString lastError() const { return m_insert.lastError(); }
 
 signals:
     void written();
@@ -75,13 +86,20 @@ signals:
 private:
     bool insert(const JournalRow& row);
 
+    struct Written {
+        JournalRow row;
+        bool own; // appended inside the transaction, not kept from before it
+    };
+
     const OperatorSession& m_session;
     const Clock& m_clock;
     PreparedStatement m_insert;
     bool m_inTransaction = false;
+    OnRollback m_onRollback = OnRollback::KeepOwnRows;
+    bool m_transactionFailed = false;
     bool m_failing = false;
     std::vector<JournalRow> m_unwritten;
-    std::vector<JournalRow> m_inCallerTransaction;
+    std::vector<Written> m_inCallerTransaction;
 };
 
 } // namespace kestrel

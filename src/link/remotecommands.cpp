@@ -8,6 +8,7 @@
 #include "core/timetext.h"
 #include "linksender.h"
 #include "messagelist.h"
+#include "stations/actionstore.h"
 #include "stations/stationtable.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -45,37 +46,40 @@ RemoteCommands::RemoteCommands(Services services, QObject* parent)
     : QObject(parent), m_services(services)
 {}
 
-void RemoteCommands::LOCKPC(int index)
+bool RemoteCommands::LOCKPC(int index)
 {
     StationTable& stations = m_services.stations;
     if (!stations.isValidIndex(index))
-        return;
-    const Station& s = stations.at(index);
-    const auto elapsed = TimeText::fields(s.tiempo);
-    if (s.modo == StationMode::Counter && elapsed && (elapsed->hours > 0 || elapsed->minutes > 0)) {
-        JournalRecord record{{QString(), QString(), s.sub, s.usuario, s.pc, s.modo, QString()}};
-        m_services.journal.ADDTOREG(record);
-    }
-
-    const QString zero = formatAmount(0);
-    stations.update(index, [&](Station& st) {
-        st.modo = StationMode::Free;
-        st.tiempo = TimeText::zero();
-        st.usuario.clear();
-        st.sub = zero;
-    });
-    emit stationCommandsChanged();
-
-    const bool restoreCounters = m_services.settings.restoreCountersOnLock();
-    stations.update(index, [&](Station& st) {
-        st.vartipex = zero;
-        st.vartipex2 = TimeText::zero();
-        st.vartipex3 = TimeText::zero();
-        st.LSTCLWA.clear();
-        if (restoreCounters)
-            st.total = zero;
-    });
-    emit journalChanged();
+        return false;
+    const bool done = m_services.actions.run(
+        u"bloquear el puesto "_s + stations.at(index).pc, [&](ActionStore::Action&) {
+            const Station& s = stations.at(index);
+            const auto elapsed = TimeText::fields(s.tiempo);
+            if (s.modo == StationMode::Counter && elapsed &&
+                (elapsed->hours > 0 || elapsed->minutes > 0)) {
+                JournalRecord record{
+                    {QString(), QString(), s.sub, s.usuario, s.pc, s.modo, QString()}};
+                m_services.journal.ADDTOREG(record);
+            }
+            const QString zero = formatAmount(0);
+            const bool restoreCounters = m_services.settings.restoreCountersOnLock();
+            stations.update(index, [&](Station& st) {
+                st.modo = StationMode::Free;
+                st.tiempo = TimeText::zero();
+                st.usuario.clear();
+                st.sub = zero;
+                st.vartipex = zero;
+                st.vartipex2 = TimeText::zero();
+                st.vartipex3 = TimeText::zero();
+                st.LSTCLWA.clear();
+                if (restoreCounters)
+                    st.total = zero;
+            });
+        });
+    // Inside a larger action (a charge) the commands follow once that one is done.
+    if (done && !m_services.actions.inAction())
+        emit stationCommandsChanged();
+    return done;
 }
 
 void RemoteCommands::LockPC2(int index)

@@ -5,6 +5,7 @@
 
 namespace kestrel {
 
+class ActionStore;
 class Clock;
 class Journal;
 class LinkSender;
@@ -22,6 +23,7 @@ class RemoteCommands final : public QObject {
 public:
     struct Services {
         StationTable& stations;
+        ActionStore& actions;
         LinkSender& link;
         Journal& journal;
         Settings& settings;
@@ -36,8 +38,9 @@ public:
     explicit RemoteCommands(Services services, QObject* parent = nullptr);
 
     // Ends whatever session the station has; a counter session of a minute or more is
-    // journalled first.
-    void LOCKPC(int index);
+    // journalled. Station and journal row are committed together; false (and the station as it
+    // was) when they could not be.
+    bool LOCKPC(int index);
     // The lock of the toolbar and the shortcuts: asks first when "questitolock" is "1".
     void LockPC2(int index);
     void send(int index, AgentCommand command);
@@ -50,8 +53,6 @@ public:
 
 signals:
     void stationCommandsChanged();
-    // A row may have been added to the journal: the console's journal grid reads it again.
-    void journalChanged();
 
 private:
     Services m_services;

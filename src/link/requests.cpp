@@ -5,6 +5,7 @@
 #include "core/timetext.h"
 #include "linksender.h"
 #include "messagelist.h"
+#include "stations/actionstore.h"
 #include "stations/stationtable.h"
 #include "wire.h"
 
@@ -86,12 +87,15 @@ bool RequestDispatcher::startPress(int index)
     const QString code = m_services.stations.at(index).LSTCLWA;
     if (code != u"2" && code != u"4")
         return false;
-    m_services.stations.update(index, [&](Station& s) {
-        const bool counter = code == u"2";
-        s.LSTCLWA = counter ? u"1"_s : u"3"_s;
-        s.modo = counter ? StationMode::Counter : StationMode::Prepaid;
-    });
-    return true;
+    StationTable& stations = m_services.stations;
+    return m_services.actions.run(
+        u"empezar la sesión del puesto "_s + stations.at(index).pc, [&](ActionStore::Action&) {
+            stations.update(index, [&](Station& s) {
+                const bool counter = code == u"2";
+                s.LSTCLWA = counter ? u"1"_s : u"3"_s;
+                s.modo = counter ? StationMode::Counter : StationMode::Prepaid;
+            });
+        });
 }
 
 bool RequestDispatcher::accountLogin(int index, const QString& user, const QString& password)
@@ -121,34 +125,35 @@ bool RequestDispatcher::accountLogin(int index, const QString& user, const QStri
     for (const Station& s : m_services.stations.stations())
         if (s.usuario == user)
             return false;
-    if (!storedPassword.toString().isEmpty()) {
-        if (storedPassword.toString() != password) {
-            link.SENDGEN(index, u"MSGBOX3"_s, WrongLogin);
-            return false;
-        }
-    } else if (!m_setPassword.exec({password, rowid})) {
-        // The customer still gets the session; the next login will set the password again.
-        emit storeFailed(u"No se pudo guardar la clave de la cuenta "_s + user + u":\n"_s +
-                         m_setPassword.lastError());
+    if (!storedPassword.toString().isEmpty() && storedPassword.toString() != password) {
+        link.SENDGEN(index, u"MSGBOX3"_s, WrongLogin);
+        return false;
     }
 
     const QString zero = formatAmount(0);
-    const float hourly = float(storedNumber(rate).value_or(0.0));
-    m_services.stations.update(index, [&](Station& s) {
-        s.modo = StationMode::Prepaid;
-        s.LSTTARBAS = formatGeneralSingle(hourly);
-        s.vartipex3 = TimeText::format(*time);
-        s.vartipex2 = TimeText::zero();
-        s.total = zero;
-        s.sub = zero;
-        s.usuario = user;
-        s.LSTCLWA = u"3"_s;
-        // The account is priced at its own hourly rate, never by the steps of a compound tariff
-        // the station had before, and none of an earlier charge counts as already added.
-        s.TARIFM.clear();
-        s.vartipex = zero;
+    const float hourly = float(storedAmount(rate).value_or(0.0));
+    StationTable& stations = m_services.stations;
+    return m_services.actions.run(u"abrir la cuenta "_s + user, [&](ActionStore::Action&) {
+        // The first login sets the password. Should it not be written, the customer still gets
+        // the session; the next login sets the password again.
+        if (storedPassword.toString().isEmpty() && !m_setPassword.exec({password, rowid}))
+            emit storeFailed(u"No se pudo guardar la clave de la cuenta "_s + user + u":\n"_s +
+                             m_setPassword.lastError());
+        stations.update(index, [&](Station& s) {
+            s.modo = StationMode::Prepaid;
+            s.LSTTARBAS = formatGeneralSingle(hourly);
+            s.vartipex3 = TimeText::format(*time);
+            s.vartipex2 = TimeText::zero();
+            s.total = zero;
+            s.sub = zero;
+            s.usuario = user;
+            s.LSTCLWA = u"3"_s;
+            // The account is priced at its own hourly rate, never by the steps of a compound tariff
+            // the station had before, and none of an earlier charge counts as already added.
+            s.TARIFM.clear();
+            s.vartipex = zero;
+        });
     });
-    return true;
 }
 
 void RequestDispatcher::accountLogout(int index)
@@ -156,12 +161,16 @@ void RequestDispatcher::accountLogout(int index)
     // The state code and the time texts stay: the station shows free in the console, and the
     // agent, seeing a prepaid state without time or customer, locks the workstation. The
     // account keeps the time the metering last wrote to it.
-    m_services.stations.update(index, [](Station& s) {
-        s.sub = formatAmount(0);
-        s.modo = StationMode::Free;
-        s.tiempo = TimeText::zero();
-        s.usuario.clear();
-    });
+    StationTable& stations = m_services.stations;
+    m_services.actions.run(u"cerrar la cuenta del puesto "_s + stations.at(index).pc,
+                           [&](ActionStore::Action&) {
+                               stations.update(index, [](Station& s) {
+                                   s.sub = formatAmount(0);
+                                   s.modo = StationMode::Free;
+                                   s.tiempo = TimeText::zero();
+                                   s.usuario.clear();
+                               });
+                           });
 }
 
 } // namespace kestrel

@@ -10,6 +10,7 @@
 
 namespace kestrel {
 
+class ActionStore;
 class Clock;
 class LinkSender;
 class MessageList;
@@ -18,12 +19,14 @@ class StationTable;
 // Carries out what a station agent asks. Every receive event is one message: keyword and fields
 // cut at the separator. Nothing the agent sends is trusted: a message with a missing field or
 // from a station that is not listed is ignored as a whole, extra fields are ignored, and names
-// reach the store only as bound values.
+// reach the store only as bound values. A start press, an account login and a logout change the
+// station's session: each is written at once as one action, like the operator's.
 class RequestDispatcher final : public QObject {
     Q_OBJECT
 public:
     struct Services {
         StationTable& stations;
+        ActionStore& actions;
         QSqlDatabase db;
         LinkSender& link;
         MessageList& messages;

@@ -78,4 +78,10 @@ void PendingPrints::removeAt(int index)
     emit changed();
 }
 
+void PendingPrints::replaceAll(std::vector<PendingPrint> rows)
+{
+    m_rows = std::move(rows);
+    emit changed();
+}
+
 } // namespace kestrel

@@ -35,6 +35,8 @@ public:
 
     void append(const PendingPrint& row);
     void removeAt(int index);
+    // The list as it was before an action that was given back.
+    void replaceAll(std::vector<PendingPrint> rows);
 
     QString lastError() const { return m_lastError; }
 

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/timetext.h"
 #include "link/linksender.h"
+#include "stations/stationrows.h"
 #include "stations/stationtable.h"
 
 #include <QSqlError>
@@ -30,23 +31,6 @@ TimeText::Fields timeFields(QStringView text)
 bool isTime(QStringView text)
 {
     return TimeText::fields(text).has_value();
-}
-
-// SQLite's NOCASE folds only ASCII letters; the lookup of a station id does the same.
-QString storeKey(const QString& id)
-{
-    QString key = id;
-    for (QChar& c : key) {
-        if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + (u'a' - u'A'));
-    }
-    return key;
-}
-
-std::optional<Money> price(const QVariant& stored)
-{
-    const std::optional<double> value = storedNumber(stored);
-    return value ? std::optional<Money>(Money::fromDouble(*value)) : std::nullopt;
 }
 
 } // namespace
@@ -80,34 +64,13 @@ QString Minute2(QStringView time)
 }
 
 Metering::Metering(Services services, QObject* parent)
-    : QObject(parent), m_services(services), m_cyber(services.db),
-      m_steps(services.db, u"SELECT VALUE, TARIF FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s),
+    : QObject(parent), m_services(services),
+      m_steps(services.db,
+              u"SELECT VALUE, TARIF, NOMBRE FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s),
       m_account(services.db, u"UPDATE CUENTAS SET TIMERES = ? WHERE rowid = "
                              u"(SELECT rowid FROM CUENTAS WHERE USER = ? ORDER BY rowid LIMIT 1) "
                              u"AND TIMERES IS NOT ?"_s)
 {}
-
-void Metering::forgetStoredRows()
-{
-    m_rowsKnown = false;
-    m_rows.clear();
-}
-
-void Metering::loadStoredRows()
-{
-    m_rows.clear();
-    const auto rows = m_cyber.storedRows();
-    if (!rows) {
-        fail(u"leer los puestos"_s, m_cyber.lastError());
-        return;
-    }
-    for (const CyberStore::StoredRow& r : *rows) {
-        const QString key = storeKey(r.pc);
-        if (!m_rows.contains(key))
-            m_rows.insert(key, StoredRow{r.rowid, r.rate, {}});
-    }
-    m_rowsKnown = true;
-}
 
 void Metering::tick()
 {
@@ -115,8 +78,9 @@ void Metering::tick()
     m_stepsThisTick.clear();
     m_memo.newRound();
     m_zero = formatAmount(0.0);
-    if (!m_rowsKnown)
-        loadStoredRows();
+    StationRows& rows = m_services.rows;
+    if (!rows.ensureLoaded())
+        fail(u"leer los puestos"_s, rows.lastError());
 
     QSqlDatabase db = m_services.db;
     // Without a transaction every write still goes through, one by one.
@@ -134,9 +98,7 @@ void Metering::tick()
     std::vector<int> ended;
     m_services.stations.updateAll([&](int index, Station& s) {
         (s.modo.isEmpty() ? free : busy)++;
-        StoredRow* row = nullptr;
-        if (auto it = m_rows.find(storeKey(s.pc)); it != m_rows.end())
-            row = &it.value();
+        StationRows::Row* row = rows.find(s.pc);
 
         const bool counter = s.modo == StationMode::Counter;
         const bool prepaid = s.modo == StationMode::Prepaid;
@@ -152,8 +114,8 @@ void Metering::tick()
             ended.push_back(index);
         if (!isTime(s.tiempo))
             s.tiempo = TimeText::zero();
-        if (row)
-            persist(*row, s);
+        if (row && !rows.write(*row, s))
+            fail(u"guardar el puesto "_s + s.pc, rows.lastError());
         if (!s.usuario.isEmpty())
             mirrorAccount(s);
     });
@@ -165,7 +127,7 @@ void Metering::tick()
             fail(u"guardar los puestos"_s, db.lastError().text());
             db.rollback();
             m_services.journal.rollbackTransaction();
-            forgetStoredRows();
+            rows.forget();
         }
     }
 
@@ -280,29 +242,6 @@ bool Metering::countDown(int index, Station& s, double warningMinutes, bool rest
     return ranOut;
 }
 
-void Metering::persist(StoredRow& row, Station& s)
-{
-    CyberStore::fillEmptyAmounts(s);
-    const auto change =
-        row.written ? CyberStore::storedChange(*row.written, s) : CyberStore::StoredChange::More;
-    if (change == CyberStore::StoredChange::None)
-        return;
-    bool ok = false;
-    if (change == CyberStore::StoredChange::TimesOnly) {
-        ok = m_cyber.writeTimes(row.rowid, s);
-    } else {
-        const QVariantList values = CyberStore::persistedValues(s);
-        ok = m_cyber.write(row.rowid, values);
-        if (ok)
-            row.rate = float(values.at(4).toDouble());
-    }
-    if (!ok) {
-        fail(u"guardar el puesto "_s + s.pc, m_cyber.lastError());
-        return;
-    }
-    row.written = s;
-}
-
 void Metering::mirrorAccount(const Station& s)
 {
     if (!m_account.exec({s.tiempo, s.usuario, s.tiempo}))
@@ -315,13 +254,8 @@ const Metering::Steps& Metering::compoundSteps(const QString& code)
         return it.value();
     Steps steps;
     if (m_steps.exec({code})) {
-        QSqlQuery& q = m_steps.query();
-        steps.emplace();
-        while (q.next()) {
-            const QVariant value = q.value(0);
-            steps->push_back({value.isNull() ? QString() : value.toString(), price(q.value(1))});
-        }
-        q.finish();
+        steps = readCompoundRows(m_steps.query());
+        m_steps.query().finish();
     } else {
         fail(u"leer la tarifa compuesta "_s + code, m_steps.lastError());
     }

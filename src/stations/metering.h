@@ -1,6 +1,7 @@
 #pragma once
 
-#include "stations/cyberstore.h"
+#include "core/preparedstatement.h"
+#include "stations/station.h"
 #include "tariffs/tariffs.h"
 
 #include <QHash>
@@ -18,6 +19,7 @@ class Clock;
 class Journal;
 class LinkSender;
 class Settings;
+class StationRows;
 class StationTable;
 
 // One second more of a time text (an empty or unreadable time counts as "0:00:00"), and the
@@ -37,15 +39,15 @@ QString Minute2(QStringView time);
 // warns and frees the stations whose time runs out, writes every station back to CYBER, mirrors
 // each customer's time into the account and works out the status bar texts.
 //
-// All station rows of a tick are written in one transaction, and a row whose stored values did
-// not change is not written again. The metering remembers where each station id is stored and
-// the values it wrote there; forgetStoredRows() makes it read CYBER again (after stations are
-// added or removed, or when a write failed).
+// All station rows of a tick are written in one transaction, together with the journal rows of
+// the sessions that ended in it, through the shared StationRows, so a row whose stored values did
+// not change is not written again.
 class Metering : public QObject {
     Q_OBJECT
 public:
     struct Services {
         StationTable& stations;
+        StationRows& rows;
         QSqlDatabase db;
         const Settings& settings;
         LinkSender& link;
@@ -57,8 +59,6 @@ public:
 
     // One tick of the metering timer.
     void tick();
-
-    void forgetStoredRows();
 
     // The status bar texts of the last tick: free and occupied stations, the date, the time.
     QString stationsText() const { return m_stationsText; }
@@ -75,30 +75,20 @@ signals:
     void storeFailed(const QString& message);
 
 private:
-    struct StoredRow {
-        qint64 rowid = 0;
-        float rate = 0;
-        std::optional<Station> written; // what the last tick wrote; nothing while unknown
-    };
     using Steps = std::optional<std::vector<CompoundRow>>;
 
     void priceStandard(Station& s, float rate);
     void priceCompound(Station& s);
     // Returns whether the prepaid time ran out.
     bool countDown(int index, Station& s, double warningMinutes, bool restoreCounters);
-    void persist(StoredRow& row, Station& s);
     void mirrorAccount(const Station& s);
     const Steps& compoundSteps(const QString& code);
-    void loadStoredRows();
     void fail(const QString& what, const QString& error);
 
     Services m_services;
-    CyberStore m_cyber;
     PreparedStatement m_steps;
     PreparedStatement m_account;
 
-    bool m_rowsKnown = false;
-    QHash<QString, StoredRow> m_rows; // by station id, compared as the store compares it
     QHash<QString, Steps> m_stepsThisTick;
 
     AmountMemo m_memo;

@@ -4,6 +4,7 @@
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/timetext.h"
+#include "stations/actionstore.h"
 #include "stations/stationtable.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -122,8 +123,9 @@ QStringList modeFieldEntries()
     return {StationMode::Counter, StationMode::Prepaid, u"PREDEFINIDA"_s, u"COMPUESTA"_s};
 }
 
-OpenStation::OpenStation(StationTable& stations, Settings& settings, Prompts& prompts)
-    : m_stations(stations), m_settings(settings), m_prompts(prompts)
+OpenStation::OpenStation(StationTable& stations, ActionStore& actions, Settings& settings,
+                         Prompts& prompts)
+    : m_stations(stations), m_actions(actions), m_settings(settings), m_prompts(prompts)
 {}
 
 bool OpenStation::loadTariffs(QSqlDatabase db)
@@ -219,15 +221,20 @@ OpenStation::Outcome OpenStation::accept(OpenMode mode, int index, const OpenCho
         return Outcome::NoStation;
 
     const bool waiting = waits(choice.waitBox);
-    m_stations.update(index, [&](Station& s) {
-        if (mode == OpenMode::Increm)
-            writeAddedTime(s, choice);
-        else if (choice.prepaid)
-            writePrepaid(s, waiting, choice);
-        else
-            writeCounter(s, waiting);
+    const QString what =
+        (mode == OpenMode::Increm ? u"aumentar el tiempo del puesto "_s : u"abrir el puesto "_s) +
+        m_stations.at(index).pc;
+    const bool done = m_actions.run(what, [&](ActionStore::Action&) {
+        m_stations.update(index, [&](Station& s) {
+            if (mode == OpenMode::Increm)
+                writeAddedTime(s, choice);
+            else if (choice.prepaid)
+                writePrepaid(s, waiting, choice);
+            else
+                writeCounter(s, waiting);
+        });
     });
-    return Outcome::Written;
+    return done ? Outcome::Written : Outcome::Failed;
 }
 
 QString OpenStation::rateText() const

@@ -12,6 +12,7 @@
 
 namespace kestrel {
 
+class ActionStore;
 class Prompts;
 class Settings;
 class StationTable;
@@ -75,7 +76,7 @@ struct OpenChoice {
 // writes into the station table.
 class OpenStation {
 public:
-    OpenStation(StationTable& stations, Settings& settings, Prompts& prompts);
+    OpenStation(StationTable& stations, ActionStore& actions, Settings& settings, Prompts& prompts);
 
     // Reads every tariff of TARIFAS and clears the selection and the working values. A table
     // that cannot be read leaves the list empty; false then.
@@ -121,6 +122,7 @@ public:
         NoTariff,         // "Seleccione la tarifa" was shown, nothing written
         NoStation,        // the station index is not valid, nothing written
         AccountRequested, // an account mode: the station is not the dialog's to write
+        Failed,           // the store refused: the station is as it was, the operator was told
     };
 
     // "Aceptar (F1)" on station `index` in `mode`.
@@ -139,6 +141,7 @@ private:
     QString rateText() const;
 
     StationTable& m_stations;
+    ActionStore& m_actions;
     Settings& m_settings;
     Prompts& m_prompts;
     QSqlDatabase m_db;

@@ -38,8 +38,8 @@ QLabel* caption(const QString& text, QWidget* parent, qreal factor = 1.0)
 } // namespace
 
 ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
-    : QDialog(parent), m_charging({services.stations, services.prints, services.commands,
-                                   services.journal, services.db, services.prompts})
+    : QDialog(parent), m_charging({services.stations, services.actions, services.prints,
+                                   services.commands, services.journal, services.prompts})
 {
     setObjectName(u"frmCobrar"_s);
     setWindowTitle(u"Cobrar"_s);
@@ -211,6 +211,7 @@ void ChargeDialog::cobrar()
         m_tendered->setFocus();
         return;
     case Charging::Outcome::NotConfirmed:
+    case Charging::Outcome::Failed:
         return;
     case Charging::Outcome::Charged:
         // Newest first: the amount just taken is the one the operator looks for.

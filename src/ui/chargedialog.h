@@ -14,6 +14,8 @@ class QTreeWidget;
 
 namespace kestrel {
 
+class ActionStore;
+
 class Journal;
 class PendingPrints;
 class Prompts;
@@ -22,10 +24,10 @@ class StationTable;
 
 struct ChargeServices {
     StationTable& stations;
+    ActionStore& actions;
     PendingPrints& prints;
     RemoteCommands& commands;
     Journal& journal;
-    QSqlDatabase db;
     Prompts& prompts;
     QString currencySymbol; // beside total, tendered amount and change
 };

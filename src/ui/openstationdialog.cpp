@@ -87,7 +87,7 @@ void uncheckAll(QButtonGroup* group)
 
 OpenStationDialog::OpenStationDialog(OpenStationServices services, QWidget* parent)
     : QDialog(parent), m_services(std::move(services)),
-      m_core(m_services.stations, m_services.settings, m_services.prompts)
+      m_core(m_services.stations, m_services.actions, m_services.settings, m_services.prompts)
 {
     setObjectName(u"FRMOPEN"_s);
     buildControls();
@@ -448,6 +448,7 @@ void OpenStationDialog::aceptar()
         break;
     case OpenStation::Outcome::NoTariff:
     case OpenStation::Outcome::NoStation:
+    case OpenStation::Outcome::Failed:
         break;
     }
 }

@@ -17,6 +17,7 @@ class QScrollBar;
 
 namespace kestrel {
 
+class ActionStore;
 class Prompts;
 class Settings;
 class StationTable;
@@ -25,6 +26,7 @@ struct OpenStationServices {
     QSqlDatabase db; // tariffs are read from TARIFAS/TAIFASC each time the dialog is shown
     Settings& settings;
     StationTable& stations;
+    ActionStore& actions;
     Prompts& prompts;
     QString currencySymbol; // shown beside the amount
 };

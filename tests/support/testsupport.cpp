@@ -1,6 +1,10 @@
 #include "testsupport.h"
 
+#include "core/numbers.h"
+#include "stations/cyberstore.h"
+
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QTest>
 
@@ -13,14 +17,19 @@ void pinCafeLocale()
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Ecuador));
 }
 
+void addRows(const char* table)
+{
+    QTest::addColumn<QStringList>("f");
+    for (const QString& line : QString::fromUtf8(table).trimmed().split(u'\n')) {
+        QStringList f = line.trimmed().split(QRegularExpression(u"\\s*\\|\\s*"_s));
+        QTest::newRow(qPrintable(f.takeFirst())) << f;
+    }
+}
+
 bool ScriptedPrompts::askYesNo(const QString& text)
 {
     questions << text;
-    if (m_answers.isEmpty()) {
-        unexpectedQuestions << text;
-        return false;
-    }
-    return m_answers.takeFirst();
+    return !m_answers.isEmpty() && m_answers.takeFirst();
 }
 
 void ScriptedPrompts::tell(Icon icon, const QString& text)
@@ -38,33 +47,41 @@ QStringList ScriptedPrompts::toldTexts() const
 
 TempStore::TempStore()
 {
-    if (!m_dir.isValid())
-        return;
-    if (const auto error = DataStore::create(path())) {
-        qWarning("create: %s", qPrintable(*error));
-        return;
-    }
-    if (const auto error = m_store.open(path())) {
-        qWarning("open: %s", qPrintable(*error));
-        return;
-    }
-    m_valid = true;
+    std::optional<QString> error = DataStore::create(path());
+    if (!error)
+        error = m_store.open(path());
+    if (error)
+        qWarning("store: %s", qPrintable(*error));
+    m_valid = !error;
 }
+
+namespace {
+// A statement with its values bound in order, run; a failure is told on the test's output.
+QSqlQuery run(QSqlDatabase db, const QString& sql, const QVariantList& values, bool* ok)
+{
+    QSqlQuery q(db);
+    *ok = q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    *ok = *ok && q.exec();
+    if (!*ok)
+        qWarning("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+} // namespace
 
 bool TempStore::exec(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(m_store.database());
-    if (!q.prepare(sql)) {
-        qWarning("prepare %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec()) {
-        qWarning("exec %s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return false;
-    }
-    return true;
+    bool ok = false;
+    run(m_store.database(), sql, values, &ok);
+    return ok;
+}
+
+bool TempStore::insert(const QString& table, const QVariantMap& columns)
+{
+    return exec(u"INSERT INTO "_s + table + u" ("_s + columns.keys().join(u", "_s) +
+                    u") VALUES (?"_s + u", ?"_s.repeated(columns.size() - 1) + u')',
+                columns.values());
 }
 
 bool TempStore::addOperator(const QString& name, const QVariant& password, const QList<int>& rights)
@@ -90,13 +107,31 @@ QStringList RecordingConnections::sentTo(int index) const
 
 QVariant TempStore::scalar(const QString& sql, const QVariantList& values)
 {
-    QSqlQuery q(m_store.database());
-    q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    if (!q.exec() || !q.next())
-        return {};
-    return q.value(0);
+    bool ok = false;
+    QSqlQuery q = run(m_store.database(), sql, values, &ok);
+    return ok && q.next() ? q.value(0) : QVariant();
+}
+
+bool CounterServices::loadStations()
+{
+    auto loaded = CyberStore(store.db()).load();
+    if (!loaded)
+        return false;
+    stations.setStations(std::move(*loaded));
+    rows.forget();
+    return true;
+}
+
+QStringList CounterServices::journalRows()
+{
+    QStringList rows;
+    QSqlQuery q(store.db());
+    q.exec(u"SELECT VALOR, USER, PC, DESCRIP, OPERADOR FROM INFORMES ORDER BY rowid"_s);
+    while (q.next())
+        rows << QStringList{formatAmount(q.value(0).toDouble()), q.value(1).toString(),
+                            q.value(2).toString(), q.value(3).toString(), q.value(4).toString()}
+                    .join(u'|');
+    return rows;
 }
 
 } // namespace kestrel::test

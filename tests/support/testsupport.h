@@ -9,6 +9,9 @@
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
 #include "operators/operatorsession.h"
+#include "stations/actionstore.h"
+#include "stations/metering.h"
+#include "stations/stationrows.h"
 #include "stations/stationtable.h"
 
 #include <QHash>
@@ -25,8 +28,13 @@ namespace kestrel::test {
 // Numbers and dates as the target cafés see them: decimal comma, grouping with full stops.
 void pinCafeLocale();
 
+// The rows of a table-driven test written as text, one row a line: the row's name, then its
+// fields, separated by "|" (blanks around them ignored). Each row gets one column "f" holding
+// the fields.
+void addRows(const char* table);
+
 // Prompts answered from a script. Every question and notice is recorded; a question with no
-// scripted answer is recorded as unexpected and answered No.
+// scripted answer is answered No.
 class ScriptedPrompts final : public Prompts {
 public:
     struct Told {
@@ -42,7 +50,6 @@ public:
     QStringList questions;
     QList<Told> notified;
     QList<Told> told;
-    QStringList unexpectedQuestions;
 
     QStringList toldTexts() const;
 
@@ -107,6 +114,8 @@ public:
 
     // Runs one statement with its values bound in order; fails the test on error.
     bool exec(const QString& sql, const QVariantList& values = {});
+    // Inserts one row with the given columns; the others stay null.
+    bool insert(const QString& table, const QVariantMap& columns);
     // Adds an operator with the rights at the given positions (0 to 7, in column order).
     bool addOperator(const QString& name, const QVariant& password, const QList<int>& rights);
     // The first column of the first row.
@@ -119,8 +128,9 @@ private:
 };
 
 // What the counter PC works with, over a fresh store: settings in memory, recorded connections, a
-// standing clock, scripted prompts, the journal, the station table and the remote commands. The
-// operator "Marta" (no rights) is logged in and the café's number format pinned.
+// standing clock, scripted prompts, the journal, the station table with the actions that write
+// it, the remote commands and the metering. The operator "Marta" (no rights) is logged in and the
+// café's number format pinned.
 struct CounterServices {
     CounterServices()
     {
@@ -138,8 +148,17 @@ struct CounterServices {
     ScriptedPrompts prompts;
     Journal journal{store.db(), session, clock};
     StationTable stations;
+    StationRows rows{store.db()};
+    ActionStore actions{{store.db(), stations, rows, journal, prompts}};
     MessageList messages;
-    RemoteCommands commands{{stations, sender, journal, settings, prompts, clock, messages}};
+    RemoteCommands commands{
+        {stations, actions, sender, journal, settings, prompts, clock, messages}};
+    Metering metering{{stations, rows, store.db(), settings, sender, journal, clock}};
+
+    // Loads the station table from CYBER as the console does at start.
+    bool loadStations();
+    // The journal rows as "VALOR|USER|PC|DESCRIP|OPERADOR" texts, in table order.
+    QStringList journalRows();
 };
 
 } // namespace kestrel::test

@@ -1,0 +1,448 @@
+// The money survives the console dying at any moment.
+//
+// A child process runs the core (no window) on its own store through a stream of events
+// (openings, changes of mode, start presses, added time, ticks, print jobs, locks, charges) and
+// is killed with SIGKILL. Every session is opened under a tariff of hourly rate 0 whose minimum
+// charge K is a number used once, so its running charge is K all its life and every journal row
+// it leads to carries K; print jobs take their amounts from the same counter. The child prints
+// each event before it ("B") and the state it committed after it ("S"). After every kill the
+// parent reads the store and checks that no journal row appears twice, that no station is
+// journaled and still in a session, that everything committed is still there while the event
+// cut short is there whole or not at all, and that every tick (the first after a restart too)
+// moves each running session on by one second from the one last written.
+#include "billing/charge.h"
+#include "core/timetext.h"
+#include "link/requests.h"
+#include "printing/pendingprints.h"
+#include "stations/counters.h"
+#include "stations/cyberstore.h"
+#include "support/testsupport.h"
+#include "tariffs/openstation.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <cstdio>
+#include <map>
+#include <set>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+constexpr int Stations = 6;
+
+QString machine(int index)
+{
+    return u"\\\\PC%1"_s.arg(index + 1);
+}
+
+// One station as both sides see it: "K/mode/elapsed/job", mode F free, C counter, P prepaid,
+// W waiting; K and job 0 when there is none.
+QString token(qint64 k, const QString& code, const QString& elapsed, qint64 job)
+{
+    const char mode = code.isEmpty() ? 'F' : code == u"1" ? 'C' : code == u"3" ? 'P' : 'W';
+    return u"%1/%2/%3/%4"_s.arg(mode == 'F' ? 0 : k).arg(QChar(mode)).arg(elapsed).arg(job);
+}
+
+void say(const QString& line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+// ---- the child: the console's core on a store, until it is killed ----
+
+// Confirms every question; anything the console would tell the operator is a failure.
+class Operator final : public Prompts {
+public:
+    bool askYesNo(const QString&) override { return true; }
+    void tell(Icon, const QString& text) override { say(u"E "_s + text.simplified()); }
+    void notify(Icon icon, const QString& text) override { tell(icon, text); }
+};
+
+struct Child {
+    explicit Child(QSqlDatabase store) : db(store)
+    {
+        session.logIn({u"Marta"_s, {}, {}});
+        links.closed = {0, 1, 2, 3, 4, 5}; // no agents: nothing is sent
+        stations.setStations(*CyberStore(db).load());
+        prints.reload();
+        QObject::connect(&metering, &Metering::storeFailed,
+                         [](const QString& text) { say(u"E "_s + text.simplified()); });
+        QSqlQuery q(db);
+        q.exec(u"SELECT MAX(COALESCE((SELECT MAX(TARIF_MIN) FROM TARIFAS), 0), COALESCE((SELECT "
+               u"MAX(jobid) FROM Impresiones), 0), COALESCE((SELECT MAX(VALOR) FROM INFORMES), 0)),"
+               u" (SELECT COALESCE(MAX(rowid), 0) FROM INFORMES)"_s);
+        q.next();
+        serial = q.value(0).toLongLong();
+        lastRow = q.value(1).toLongLong();
+        say(u"L "_s + state());
+    }
+
+    qint64 jobOf(int i) const
+    {
+        for (const PendingPrint& p : prints.rows())
+            if (p.maquina == machine(i))
+                return p.jobid.toLongLong();
+        return 0;
+    }
+
+    QString state() const
+    {
+        QStringList tokens;
+        for (int i = 0; i < stations.count(); ++i) {
+            const Station& s = stations.at(i);
+            tokens << token(qint64(parseNumber(s.sub).value_or(0)), s.LSTCLWA, s.vartipex2,
+                            jobOf(i));
+        }
+        return tokens.join(u' ');
+    }
+
+    // One event: "tick", "open"/"modo" (how: C counter, P prepaid, W waiting too), "start",
+    // "increm", "print", "lock", "charge", "clear". False when the console refused it.
+    bool event(const QString& kind, int i, const QString& how = {})
+    {
+        const bool newIdentity = kind == u"open" || kind == u"modo" || kind == u"print";
+        const qint64 k = newIdentity ? ++serial : 0;
+        if (newIdentity && kind != u"print") // committed before it is used: never used twice
+            QSqlQuery(db).exec(u"UPDATE TARIFAS SET TARIF_MIN = %1"_s.arg(k));
+        say(u"B %1 %2 %3 %4"_s.arg(++seq).arg(kind).arg(i).arg(k));
+        bool ok = true;
+        if (kind == u"tick") {
+            clock.set(clock.now().addSecs(1));
+            metering.tick();
+        } else if (kind == u"open" || kind == u"modo" || kind == u"increm") {
+            open.loadTariffs(db);
+            open.choose(0);
+            const OpenMode mode = kind == u"open"   ? OpenMode::Open
+                                  : kind == u"modo" ? OpenMode::Modo
+                                                    : OpenMode::Increm;
+            const OpenChoice choice{how != u"C", how == u"W", 0, int(1 + k % 3)};
+            ok = open.accept(mode, i, choice) == OpenStation::Outcome::Written;
+        } else if (kind == u"start") {
+            requests.dispatch(i, u"GETSTART2"_s);
+        } else if (kind == u"print") {
+            const PendingPrint job{u"HP"_s, machine(i), u"1"_s, formatAmount(double(k)),
+                                   QString::number(k)};
+            ok = QSqlQuery(db).exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, valor, "
+                                    u"jobid) VALUES ('%1', 'HP', 1, '%2', %3)"_s.arg(
+                                        job.maquina, job.valor, job.jobid));
+            if (ok)
+                prints.append(job);
+        } else if (kind == u"lock") {
+            ok = commands.LOCKPC(i);
+        } else if (kind == u"charge") {
+            ok = charging.COBRAR(*charging.build(i), u"1000000"_s) == Charging::Outcome::Charged;
+        } else {
+            ok = clearFreeCounters(stations, actions);
+        }
+        // Committed: the state it left and the journal rows it added.
+        QSqlQuery q(db);
+        q.exec(u"SELECT rowid, VALOR FROM INFORMES WHERE rowid > %1 ORDER BY rowid"_s.arg(lastRow));
+        QStringList added;
+        while (q.next()) {
+            lastRow = q.value(0).toLongLong();
+            added << QString::number(q.value(1).toLongLong());
+        }
+        say(u"S %1 %2 | %3"_s.arg(seq).arg(state(), added.join(u' ')));
+        return ok;
+    }
+
+    // Events at random, as a busy café makes them, until the child is killed.
+    void runAtRandom(quint32 seed)
+    {
+        QRandomGenerator random(seed);
+        for (;;) {
+            const int i = random.bounded(Stations);
+            const QString code = stations.at(i).LSTCLWA;
+            const int roll = random.bounded(100);
+            const QString how = QString(QChar(u"CPW"[random.bounded(3)]));
+            const bool ok = roll < 55                                     ? event(u"tick"_s, -1)
+                            : roll < 65 && code.isEmpty()                 ? event(u"open"_s, i, how)
+                            : roll < 68 && !code.isEmpty()                ? event(u"modo"_s, i, how)
+                            : roll < 72 && (code == u"2" || code == u"4") ? event(u"start"_s, i)
+                            : roll < 75 && code == u"3"                   ? event(u"increm"_s, i)
+                            : roll < 82 && jobOf(i) == 0                  ? event(u"print"_s, i)
+                            : roll < 90 && !code.isEmpty()                ? event(u"lock"_s, i)
+                            : roll < 98 && (!code.isEmpty() || jobOf(i))  ? event(u"charge"_s, i)
+                            : roll >= 98                                  ? event(u"clear"_s, -1)
+                                                                          : true;
+            if (!ok)
+                say(u"E the console refused an event"_s);
+        }
+    }
+
+    QSqlDatabase db;
+    test::MemorySettingsStore memory;
+    Settings settings{memory};
+    OperatorSession session;
+    test::RecordingConnections links;
+    LinkSender sender{links, session};
+    test::ManualClock clock;
+    Operator teller;
+    StationTable stations;
+    Journal journal{db, session, clock};
+    StationRows rows{db};
+    ActionStore actions{{db, stations, rows, journal, teller}};
+    MessageList messages;
+    RemoteCommands commands{
+        {stations, actions, sender, journal, settings, teller, clock, messages}};
+    PendingPrints prints{db};
+    Charging charging{{stations, actions, prints, commands, journal, teller}};
+    OpenStation open{stations, actions, settings, teller};
+    RequestDispatcher requests{{stations, actions, db, sender, messages, clock}};
+    Metering metering{{stations, rows, db, settings, sender, journal, clock}};
+    qint64 serial = 0;
+    qint64 lastRow = 0;
+    int seq = 0;
+};
+
+// ---- the parent: kills children and checks the store after every kill ----
+
+class TestCrash : public QObject {
+    Q_OBJECT
+private slots:
+    void killedRightAfterAnAction_data();
+    void killedRightAfterAnAction();
+    void killedAtRandomMoments();
+
+private:
+    bool newCafe(const QString& dir);
+    QStringList readStore(const QString& dir, std::multiset<qint64>* journal) const;
+    // Runs a child until the output holds `states` committed states (0: until `lifetimeMs`),
+    // then kills it; returns what it printed.
+    QStringList runChild(const QString& dir, const QString& mode, int states, int lifetimeMs);
+    QStringList check(const QString& dir, const QStringList& lines);
+
+    std::multiset<qint64> m_journaled; // what every child committed
+    QStringList m_state;               // the last state committed, or read after a kill
+};
+
+bool TestCrash::newCafe(const QString& dir)
+{
+    DataStore store;
+    if (DataStore::create(DataStore::pathIn(dir)) || store.open(DataStore::pathIn(dir)))
+        return false;
+    QSqlQuery q(store.database());
+    q.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES ('K', 0, 0, 'ST')"_s);
+    for (int i = 0; i < Stations; ++i)
+        q.exec(
+            u"INSERT INTO CYBER (PC, PCNAME) VALUES ('PC%1', '%2')"_s.arg(i + 1).arg(machine(i)));
+    store.close();
+    m_journaled.clear();
+    m_state = readStore(dir, nullptr);
+    return true;
+}
+
+QStringList TestCrash::readStore(const QString& dir, std::multiset<qint64>* journal) const
+{
+    DataStore store;
+    if (store.open(DataStore::pathIn(dir)))
+        return {};
+    std::map<QString, qint64> jobs;
+    QSqlQuery q(store.database());
+    q.exec(u"SELECT PC, jobid FROM Impresiones"_s);
+    while (q.next())
+        jobs[q.value(0).toString()] = q.value(1).toLongLong();
+    QStringList stations;
+    q.exec(u"SELECT TARIFA, LSTVARX, vartipex2, PCNAME FROM CYBER ORDER BY rowid"_s);
+    while (q.next())
+        stations << token(q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
+                          jobs[q.value(3).toString()]);
+    q.exec(u"SELECT VALOR FROM INFORMES"_s);
+    while (journal && q.next())
+        journal->insert(q.value(0).toLongLong());
+    return stations;
+}
+
+QStringList TestCrash::runChild(const QString& dir, const QString& mode, int states, int lifetimeMs)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(), {u"--child"_s, dir, mode});
+    QByteArray output;     // read all along, so the child never waits on a full pipe
+    QElapsedTimer running; // from the child's first line, once its store is loaded
+    while (child.waitForReadyRead(
+        states || !running.isValid() ? 30000 : qMax(1, int(lifetimeMs - running.elapsed())))) {
+        output += child.readAllStandardOutput();
+        if (!running.isValid())
+            running.start();
+        if (states ? output.count("\nS ") >= states : running.elapsed() >= lifetimeMs)
+            break;
+    }
+    if (states)
+        QThread::msleep(100); // killed 0,1 s after the last event, while idle
+    child.kill();
+    child.waitForFinished(10000);
+    output += child.readAllStandardOutput(); // each line is one short write: never half a line
+    return QString::fromUtf8(output).split(u'\n', Qt::SkipEmptyParts);
+}
+
+QStringList TestCrash::check(const QString& dir, const QStringList& lines)
+{
+    QStringList violations;
+    QString cut; // the event begun and never reported committed
+    int cutIndex = -1;
+    qint64 cutK = 0;
+    bool resumed = false;
+    for (const QString& line : lines) {
+        const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
+        if (f.value(0) == u"E") {
+            violations << u"the child was told: "_s + line;
+        } else if (f.value(0) == u"L" && f.mid(1) != m_state) {
+            violations << u"loaded "_s + f.mid(1).join(u' ') + u", stored "_s + m_state.join(u' ');
+        } else if (f.value(0) == u"B") {
+            cut = f.value(2);
+            cutIndex = f.value(3).toInt();
+            cutK = f.value(4).toLongLong();
+        } else if (f.value(0) == u"S") {
+            const qsizetype bar = f.indexOf(u"|"_s);
+            const QStringList state = f.mid(2, bar - 2);
+            for (int i = 0; cut == u"tick" && i < state.size(); ++i) {
+                const QStringList was = m_state.value(i).split(u'/');
+                const QStringList now = state[i].split(u'/');
+                if ((was[1] == u"C" || was[1] == u"P") && now[1] == was[1] &&
+                    now[2] != TimeText::stepOneSecond(was[2]).value_or(QString()))
+                    violations << u"station %1 went on at %2 after %3%4"_s.arg(i + 1).arg(
+                        now[2], was[2], resumed ? QString() : u" (resumed)"_s);
+            }
+            resumed = resumed || cut == u"tick";
+            for (const QString& k : f.mid(bar + 1))
+                m_journaled.insert(k.toLongLong());
+            m_state = state;
+            cut.clear();
+        }
+    }
+
+    std::multiset<qint64> journal;
+    const QStringList stored = readStore(dir, &journal);
+    std::multiset<qint64> unreported = journal;
+    for (qint64 k : m_journaled) {
+        if (const auto it = unreported.find(k); it != unreported.end())
+            unreported.erase(it);
+        else
+            violations << u"journal row %1 lost"_s.arg(k);
+    }
+    // A row nobody reported can only be the cut event's: the session or print job it charged.
+    std::set<qint64> chargeable;
+    for (int i = 0; i < m_state.size(); ++i) {
+        const QStringList t = m_state[i].split(u'/');
+        if ((cut == u"tick" && t[1] == u"P") ||
+            (i == cutIndex && (cut == u"lock" || cut == u"charge")))
+            chargeable.insert(t[0].toLongLong());
+        if (i == cutIndex && cut == u"charge")
+            chargeable.insert(t[3].toLongLong());
+    }
+    for (qint64 k : unreported) {
+        if (!chargeable.count(k) || k == 0)
+            violations << u"journal row %1 from nowhere (cut: %2)"_s.arg(k).arg(cut);
+        m_journaled.insert(k); // the cut event was committed after all
+    }
+    for (qint64 k : journal) {
+        if (journal.count(k) > 1)
+            violations << u"journal row %1 appears %2 times"_s.arg(k).arg(journal.count(k));
+    }
+    for (int i = 0; i < stored.size(); ++i) {
+        const QStringList now = stored[i].split(u'/');
+        if (now[1] != u"F" && journal.count(now[0].toLongLong()))
+            violations << u"station %1 is journaled and still in a session: %2"_s.arg(i + 1).arg(
+                stored[i]);
+        if (stored[i] == m_state.value(i))
+            continue;
+        // Only the cut event may have changed a station, and an opening or a print job that went
+        // through carries the identity it was given.
+        const bool touched = cut == u"tick" || cut == u"clear" || i == cutIndex;
+        const bool foreign = (cut == u"open" || cut == u"modo") ? now[0].toLongLong() != cutK
+                             : cut == u"print"                  ? now[3].toLongLong() != cutK
+                                                                : false;
+        if (!touched || foreign)
+            violations << u"station %1 stored as %2 after %3 (cut: %4)"_s.arg(i + 1).arg(
+                stored[i], m_state.value(i), cut.isEmpty() ? u"nothing"_s : cut);
+    }
+    m_state = stored;
+    return violations;
+}
+
+void TestCrash::killedRightAfterAnAction_data()
+{
+    // the action, after station 1 has counted a minute with a print job | stations 1 and 2 and
+    // the journal after the kill (station 1's session is K 1, its print job K 2)
+    test::addRows(R"(
+        lock            |lock 0  |0/F/0:00:00/2 0/F//0 / 1
+        charge          |charge 0|0/F/0:00:00/0 0/F//0 / 1 2
+        prepaid opening |open 1 P|1/C/0:01:01/2 3/P//0 /)");
+}
+
+void TestCrash::killedRightAfterAnAction()
+{
+    QFETCH(QStringList, f);
+    QTemporaryDir dir;
+    QVERIFY(newCafe(dir.path()));
+    const QString script = u"open 0 C;print 0;"_s + u"tick;"_s.repeated(61) + f[0];
+    const QStringList violations = check(dir.path(), runChild(dir.path(), script, 64, 0));
+    QVERIFY2(violations.isEmpty(), qPrintable(violations.join(u'\n')));
+    std::multiset<qint64> journaled;
+    QStringList stored = readStore(dir.path(), &journaled).mid(0, 2) << u"/"_s;
+    for (qint64 k : journaled)
+        stored << QString::number(k);
+    QCOMPARE(stored.join(u' '), f[1]);
+}
+
+void TestCrash::killedAtRandomMoments()
+{
+    QTemporaryDir dir;
+    QVERIFY(newCafe(dir.path()));
+    QRandomGenerator random(20261206);
+    int kills = 0, events = 0;
+    QStringList violations;
+    for (; kills < 220; ++kills) {
+        // Killed at a random moment: between events, inside a tick, in the middle of an action.
+        const QStringList lines =
+            runChild(dir.path(), QString::number(random.generate()), 0, random.bounded(5, 120));
+        events += int(std::count_if(lines.begin(), lines.end(),
+                                    [](const QString& l) { return l.startsWith(u"S "_s); }));
+        for (const QString& v : check(dir.path(), lines))
+            violations << u"kill %1: "_s.arg(kills + 1) + v;
+    }
+    qInfo("kills: %d, events committed and reported: %d, violations: %d", kills, events,
+          int(violations.size()));
+    QVERIFY2(violations.isEmpty(), qPrintable(violations.mid(0, 20).join(u'\n')));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--child") == 0) {
+        test::pinCafeLocale();
+        DataStore store;
+        if (auto error = store.open(DataStore::pathIn(QString::fromLocal8Bit(argv[2])))) {
+            say(u"E "_s + *error);
+            return 1;
+        }
+        Child child(store.database());
+        const QString mode = QString::fromLocal8Bit(argv[3]);
+        bool isSeed = false;
+        const quint32 seed = mode.toUInt(&isSeed);
+        if (isSeed)
+            child.runAtRandom(seed);
+        for (const QString& e : mode.split(u';')) {
+            const QStringList f = e.split(u' ');
+            child.event(f[0], f.value(1, u"-1"_s).toInt(), f.value(2));
+        }
+        QThread::sleep(60); // idle, as between two ticks of the console, until killed
+        return 0;
+    }
+    TestCrash test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_crash.moc"

@@ -11,13 +11,13 @@
 #include "app/startup.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
+#include "core/instancelock.h"
 #include "core/settings.h"
 #include "ui/messageboxprompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QLockFile>
 
 #include <cstdio>
 #include <cstring>
@@ -44,7 +44,7 @@ struct Options {
 std::optional<Options> parseOptions(const QCoreApplication& app)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Kestrel, consola del operador de cibercafe."_s);
+    parser.setApplicationDescription(u"Kestrel, consola del operador de cibercafé."_s);
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption dataDir(u"data-dir"_s,
@@ -89,7 +89,7 @@ int initDataStore(const Options& o)
         if (!error)
             error = seedDemoCafe(store.database());
         if (error) {
-            printErr(u"No se pudo cargar el cafe de ejemplo:\n"_s + *error);
+            printErr(u"No se pudo cargar el café de ejemplo:\n"_s + *error);
             return Refused;
         }
     }
@@ -137,14 +137,15 @@ int main(int argc, char** argv)
     }
 
     if (!hasDisplay()) {
-        printErr(u"Kestrel necesita una pantalla y no se encontro ninguna (DISPLAY).\n"
-                 u"Sin pantalla, ejecutelo con un servidor X virtual, por ejemplo:\n"
+        printErr(u"Kestrel necesita una pantalla y no se encontró ninguna (DISPLAY).\n"
+                 u"Sin pantalla, ejecútelo con un servidor X virtual, por ejemplo:\n"
                  u"  xvfb-run -a kestrel --data-dir DIR"_s);
         return Refused;
     }
 
     QApplication app(argc, argv);
     setIdentity();
+    installSpanishTranslation();
     QApplication::setQuitOnLastWindowClosed(false);
     const auto options = parseOptions(app);
     if (!options)
@@ -156,15 +157,33 @@ int main(int argc, char** argv)
     else
         prompts = std::make_unique<MessageBoxPrompts>();
 
-    // One console per data folder; a second start leaves the running one undisturbed.
-    QLockFile lock(QDir(options->dataDir).filePath(u"Kestrel.lock"_s));
-    lock.setStaleLockTime(0); // only a dead owner frees the lock, never its age
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
-        const QString text = u"El Programa esta en ejecucion..."_s;
-        if (!isHeadlessPlatform())
-            printErr(text);
-        prompts->tell(Prompts::Icon::Information, text);
-        return Refused;
+    // One console per data folder and one per user; a second start leaves the running one
+    // undisturbed. A lock that cannot be taken for another reason is only reported: it never
+    // keeps the café from starting.
+    InstanceLock folderLock;
+    InstanceLock userLock;
+    const struct {
+        InstanceLock& lock;
+        QString path;
+    } locks[] = {{folderLock, QDir(options->dataDir).filePath(u"Kestrel.lock"_s)},
+                 {userLock, InstanceLock::userLockPath()}};
+    for (const auto& l : locks) {
+        switch (l.lock.acquire(l.path)) {
+        case InstanceLock::Result::Acquired:
+            break;
+        case InstanceLock::Result::Held: {
+            const QString text = u"El Programa esta en ejecucion..."_s;
+            printErr(text + u"\n(otra consola tiene el bloqueo "_s +
+                     QDir::toNativeSeparators(l.path) + u')');
+            if (!isHeadlessPlatform())
+                prompts->tell(Prompts::Icon::Information, text);
+            return Refused;
+        }
+        case InstanceLock::Result::Failed:
+            printErr(u"Aviso: no se pudo tomar el bloqueo "_s + QDir::toNativeSeparators(l.path) +
+                     u": "_s + l.lock.errorText());
+            break;
+        }
     }
 
     DataStore store;

@@ -9,48 +9,65 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
 namespace {
 
+// How a run of the program ended: its exit status and everything it wrote.
 struct Run {
     int exitCode = -1;
-    QString out;
     QString err;
 };
+
+// Runs a statement on a store file through a plain connection of its own.
+void alter(const QString& path, const QString& sql)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"alter"_s);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(sql));
+    }
+    QSqlDatabase::removeDatabase(u"alter"_s);
+}
 
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
     void initDbCreatesAndNeverOverwrites();
-    void initDbWithDemo();
     void refusedStarts_data();
     void refusedStarts();
-    void secondConsoleOnTheSameFolderIsRefused();
-    void consoleOfACrashedRunCanStartAgain();
+    void lockFiles_data();
+    void lockFiles();
 
 private:
-    QProcessEnvironment environment(bool display = true) const;
-    QProcess* start(const QStringList& args, bool display = true);
-    Run run(const QStringList& args, bool display = true);
+    // A console for the user whose runtime folder is `runtime`.
+    QProcess* start(const QStringList& args, const QString& runtime, bool display = true);
+    Run run(const QStringList& args, const QString& runtime, bool display = true);
+    // A console that starts and keeps running, as a café needs.
+    bool keepsRunning(QProcess* console);
 
     QString m_binary;
     QTemporaryDir m_config;
+    QTemporaryDir m_runtime;
 };
 
 void TestStartup::initTestCase()
 {
     m_binary = qEnvironmentVariable("KESTREL_BINARY_DIR") + u"/kestrel"_s;
     QVERIFY2(QFile::exists(m_binary), qPrintable(m_binary));
-    QVERIFY(m_config.isValid());
+    QVERIFY(m_config.isValid() && m_runtime.isValid());
 }
 
-QProcessEnvironment TestStartup::environment(bool display) const
+QProcess* TestStartup::start(const QStringList& args, const QString& runtime, bool display)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_CONFIG_HOME"_s, m_config.path());
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime);
     env.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
     env.remove(u"DISPLAY"_s);
     env.remove(u"WAYLAND_DISPLAY"_s);
@@ -58,171 +75,155 @@ QProcessEnvironment TestStartup::environment(bool display) const
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     else
         env.remove(u"QT_QPA_PLATFORM"_s);
-    return env;
-}
-
-QProcess* TestStartup::start(const QStringList& args, bool display)
-{
     auto* p = new QProcess(this);
-    p->setProcessEnvironment(environment(display));
+    p->setProcessEnvironment(env);
+    p->setProcessChannelMode(QProcess::MergedChannels);
     p->start(m_binary, args);
     return p;
 }
 
-Run TestStartup::run(const QStringList& args, bool display)
+Run TestStartup::run(const QStringList& args, const QString& runtime, bool display)
 {
-    std::unique_ptr<QProcess> p(start(args, display));
-    Run r;
-    if (!p->waitForFinished(60000)) {
-        p->kill();
-        p->waitForFinished();
-        return r;
+    std::unique_ptr<QProcess> p(start(args, runtime, display));
+    const bool ended = p->waitForFinished(60000) && p->exitStatus() == QProcess::NormalExit;
+    return {ended ? p->exitCode() : -1, QString::fromUtf8(p->readAll())};
+}
+
+bool TestStartup::keepsRunning(QProcess* console)
+{
+    if (!console->waitForStarted() || console->waitForFinished(2500)) {
+        qWarning("%s", console->readAll().constData());
+        return false;
     }
-    r.exitCode = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -2;
-    r.out = QString::fromUtf8(p->readAllStandardOutput());
-    r.err = QString::fromUtf8(p->readAllStandardError());
-    return r;
+    return true;
 }
 
 void TestStartup::initDbCreatesAndNeverOverwrites()
 {
-    QTemporaryDir dir;
-    const QString path = DataStore::pathIn(dir.path());
-    Run first = run({u"--init-db"_s, u"--data-dir"_s, dir.path()});
+    QTemporaryDir parent;
+    const QString dir = parent.filePath(u"nueva/cafe"_s); // folders made on the way
+    const QString path = DataStore::pathIn(dir);
+    const Run first = run({u"--init-db"_s, u"--demo"_s, u"--data-dir"_s, dir}, m_runtime.path());
     QCOMPARE(first.exitCode, 0);
-    QVERIFY(first.out.contains(path));
-    QVERIFY(QFile::exists(path));
-    DataStore store;
-    QVERIFY(!store.open(path).has_value());
-    store.close();
-
+    QVERIFY(first.err.contains(path));
+    {
+        DataStore store;
+        QVERIFY(!store.open(path).has_value());
+        QSqlQuery q(store.database());
+        // Stations, those in a session, kinds of tariff, operators.
+        QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER) || (SELECT COUNT(*) FROM CYBER WHERE "
+                       u"MODALIDAD <> '') || (SELECT COUNT(DISTINCT TIPO) FROM TARIFAS) || "
+                       u"(SELECT COUNT(*) FROM Operadores)"_s) &&
+                q.next());
+        QCOMPARE(q.value(0).toString(), u"8331"_s);
+    }
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
     f.close();
-    Run second = run({u"--init-db"_s, u"--data-dir"_s, dir.path()});
+    const Run second = run({u"--init-db"_s, u"--data-dir"_s, dir}, m_runtime.path());
     QCOMPARE(second.exitCode, 1);
     QVERIFY2(second.err.contains(u"Ya existe la base de datos"_s), qPrintable(second.err));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
 }
 
-void TestStartup::initDbWithDemo()
-{
-    QTemporaryDir parent;
-    const QString dir = parent.filePath(u"nueva/cafe"_s); // folders made on the way
-    QCOMPARE(run({u"--init-db"_s, u"--demo"_s, u"--data-dir"_s, dir}).exitCode, 0);
-    DataStore store;
-    QVERIFY(!store.open(DataStore::pathIn(dir)).has_value());
-    QSqlQuery q(store.database());
-    QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM CYBER WHERE "
-                   u"MODALIDAD <> ''), (SELECT COUNT(DISTINCT TIPO) FROM TARIFAS), "
-                   u"(SELECT COUNT(*) FROM TAIFASC WHERE CODIGO = (SELECT CODIGO FROM TARIFAS "
-                   u"WHERE TIPO = 'TC')), (SELECT COUNT(*) FROM Operadores)"_s));
-    QVERIFY(q.next());
-    QCOMPARE(q.value(0).toInt(), 8);
-    QCOMPARE(q.value(1).toInt(), 3);
-    QCOMPARE(q.value(2).toInt(), 3);
-    QCOMPARE(q.value(3).toInt(), 4);
-    QCOMPARE(q.value(4).toInt(), 1);
-}
-
 void TestStartup::refusedStarts_data()
 {
-    QTest::addColumn<QString>("setup"); // what the data folder holds
-    QTest::addColumn<QStringList>("extraArgs");
-    QTest::addColumn<bool>("display");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no data store")
-        << u"empty"_s << QStringList{} << true << 2 << u"No se encuentra la base de datos"_s;
-    QTest::newRow("missing column") << u"no column"_s << QStringList{} << true << 2
-                                    << u"falta la columna TIEMPO en la tabla CYBER"_s;
-    QTest::newRow("not a data store")
-        << u"garbage"_s << QStringList{} << true << 2 << u"no es una base de datos"_s;
-    QTest::newRow("unknown option")
-        << u"store"_s << QStringList{u"--verbose"_s} << true << 1 << u"Unknown option 'verbose'"_s;
-    QTest::newRow("no display") << u"store"_s << QStringList{} << false << 1 << u"xvfb-run"_s;
+    // what the data folder holds | option given | display | exit status | said on stderr
+    test::addRows(R"(
+        no data store    |empty    |         |yes|2|No se encuentra la base de datos
+        missing column   |no column|         |yes|2|falta la columna TIEMPO en la tabla CYBER
+        not a data store |garbage  |         |yes|2|no es una base de datos
+        unknown option   |store    |--verbose|yes|1|verbose
+        no display       |store    |         |no |1|xvfb-run)");
 }
 
 void TestStartup::refusedStarts()
 {
-    QFETCH(QString, setup);
-    QFETCH(QStringList, extraArgs);
-    QFETCH(bool, display);
-    QFETCH(int, exitCode);
-    QFETCH(QString, message);
+    QFETCH(QStringList, f);
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());
-    if (setup == u"store"_s || setup == u"no column"_s)
+    if (f[0] == u"store"_s || f[0] == u"no column"_s)
         QVERIFY(!DataStore::create(path).has_value());
-    if (setup == u"no column"_s) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"spoil"_s);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery(db).exec(u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s);
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"spoil"_s);
+    if (f[0] == u"no column"_s)
+        alter(path, u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s);
+    if (f[0] == u"garbage"_s) {
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(4096, 'x'));
     }
-    if (setup == u"garbage"_s) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-    }
-
-    const Run r = run(QStringList{u"--data-dir"_s, dir.path()} + extraArgs, display);
-    QCOMPARE(r.exitCode, exitCode);
-    QVERIFY2(r.err.contains(message), qPrintable(r.err));
-    if (exitCode == 2)
-        QVERIFY2(r.err.contains(path), qPrintable(r.err));
-    QCOMPARE(QFile::exists(path), setup != u"empty"_s);
-    QVERIFY(!QFile::exists(dir.filePath(u"Kestrel.lock"_s)));
+    QStringList args{u"--data-dir"_s, dir.path()};
+    if (!f[1].isEmpty())
+        args << f[1];
+    const Run r = run(args, m_runtime.path(), f[2] == u"yes");
+    QCOMPARE(r.exitCode, f[3].toInt());
+    QVERIFY2(r.err.contains(f[4]) && (f[3] != u"2" || r.err.contains(path)), qPrintable(r.err));
+    QCOMPARE(QFile::exists(path), f[0] != u"empty"_s);
 }
 
-void TestStartup::secondConsoleOnTheSameFolderIsRefused()
+void TestStartup::lockFiles_data()
 {
-    QTemporaryDir dir;
-    QTemporaryDir other;
-    QVERIFY(!DataStore::create(DataStore::pathIn(dir.path())).has_value());
-    QVERIFY(!DataStore::create(DataStore::pathIn(other.path())).has_value());
-
-    std::unique_ptr<QProcess> first(start({u"--data-dir"_s, dir.path()}));
-    QVERIFY(first->waitForStarted());
-    QVERIFY2(!first->waitForFinished(2500), first->readAllStandardError().constData());
-
-    const Run second = run({u"--data-dir"_s, dir.path()});
-    QCOMPARE(second.exitCode, 1);
-    QVERIFY2(second.err.contains(u"El Programa esta en ejecucion..."_s), qPrintable(second.err));
-    QCOMPARE(first->state(), QProcess::Running);
-
-    // Another café's folder runs side by side.
-    std::unique_ptr<QProcess> beside(start({u"--data-dir"_s, other.path()}));
-    QVERIFY(beside->waitForStarted());
-    QVERIFY(!beside->waitForFinished(1500));
-
-    for (QProcess* p : {first.get(), beside.get()}) {
-        p->terminate();
-        QVERIFY(p->waitForFinished(10000));
-    }
+    // the lock file left ("-" none) | a first console ("-" none, "here", "here killed",
+    // "elsewhere") | the second console's user | whether the second start is refused
+    test::addRows(R"(
+        empty lock file               |empty     |-          |same |no
+        garbage                       |garbage   |-          |same |no
+        left by another host          |other host|-          |same |no
+        unreadable                    |unreadable|-          |same |no
+        owner killed by a power cut   |-         |here killed|same |no
+        live owner on the same folder |-         |here       |same |yes
+        same user, another folder     |-         |elsewhere  |same |yes
+        another user, another folder  |-         |elsewhere  |other|no)");
 }
 
-void TestStartup::consoleOfACrashedRunCanStartAgain()
+void TestStartup::lockFiles()
 {
-    QTemporaryDir dir;
-    QVERIFY(!DataStore::create(DataStore::pathIn(dir.path())).has_value());
-    std::unique_ptr<QProcess> crashed(start({u"--data-dir"_s, dir.path()}));
-    QVERIFY(crashed->waitForStarted());
-    QVERIFY(!crashed->waitForFinished(1500));
-    crashed->kill(); // a power cut: the lock file stays behind
-    QVERIFY(crashed->waitForFinished(10000));
-    QVERIFY(QFile::exists(dir.filePath(u"Kestrel.lock"_s)));
-
-    std::unique_ptr<QProcess> again(start({u"--data-dir"_s, dir.path()}));
-    QVERIFY(again->waitForStarted());
-    QVERIFY2(!again->waitForFinished(2000), again->readAllStandardError().constData());
-    again->terminate();
-    QVERIFY(again->waitForFinished(10000));
+    QFETCH(QStringList, f);
+    QTemporaryDir dir, other, otherRuntime;
+    for (const QTemporaryDir* d : {&dir, &other})
+        QVERIFY(!DataStore::create(DataStore::pathIn(d->path())).has_value());
+    const QString lockPath = dir.filePath(u"Kestrel.lock"_s);
+    const QString runtime = dir.filePath(u"run"_s); // this user's runtime folder
+    QVERIFY(QDir().mkpath(runtime));
+    if (f[0] != u"-") {
+        QFile lock(lockPath);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(f[0] == u"garbage"      ? QByteArray("\x00\xff\xfe garbage", 11).repeated(30)
+                   : f[0] == u"other host" ? QByteArray("4242 caja-vieja\n")
+                                           : QByteArray());
+        lock.close();
+        QVERIFY(f[0] != u"unreadable" || lock.setPermissions(QFileDevice::Permissions()));
+    }
+    std::unique_ptr<QProcess> first;
+    if (f[1] != u"-") {
+        first.reset(start({u"--data-dir"_s, f[1].startsWith(u"here") ? dir.path() : other.path()},
+                          runtime));
+        QVERIFY(keepsRunning(first.get()));
+        if (f[1].endsWith(u"killed")) {
+            first->kill(); // the lock file stays behind
+            QVERIFY(first->waitForFinished(10000));
+        }
+    }
+    std::unique_ptr<QProcess> second(
+        start({u"--data-dir"_s, dir.path()}, f[2] == u"same" ? runtime : otherRuntime.path()));
+    if (f[3] == u"yes") {
+        QVERIFY(second->waitForFinished(60000));
+        QCOMPARE(second->exitCode(), 1);
+        const QString err = QString::fromUtf8(second->readAll());
+        QVERIFY2(err.contains(u"El Programa esta en ejecucion..."_s), qPrintable(err));
+        // It says which lock is held, and the running console is undisturbed.
+        QVERIFY2(err.contains(f[1] == u"here" ? lockPath : runtime), qPrintable(err));
+        QCOMPARE(first->state(), QProcess::Running);
+    } else {
+        QVERIFY(keepsRunning(second.get()));
+    }
+    for (QProcess* p : {first.get(), second.get()}) {
+        if (p && p->state() != QProcess::NotRunning) {
+            p->terminate();
+            QVERIFY(p->waitForFinished(10000));
+        }
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "numbers.h"
 
+#include <QIODevice>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -11,8 +12,94 @@ using namespace Qt::Literals::StringLiterals;
 namespace kestrel {
 
 namespace {
+
 const QString Group = u"Config"_s;
+
+// The preferences file is INI, but a value is read as it is typed: "IMPUESTO=12,5" is the text
+// "12,5" and "moneda=Bs," is "Bs," (Qt's own INI reader would take both as lists). A value in
+// double quotes, as Qt writes one with a comma, loses its quotes and reads \" and \\ as " and \.
+QString unquoted(QStringView value)
+{
+    if (value.size() < 2 || !value.startsWith(u'"') || !value.endsWith(u'"'))
+        return value.toString();
+    QString text;
+    const QStringView inner = value.mid(1, value.size() - 2);
+    for (qsizetype i = 0; i < inner.size(); ++i) {
+        if (inner[i] == u'\\' && i + 1 < inner.size() &&
+            (inner[i + 1] == u'"' || inner[i + 1] == u'\\'))
+            ++i;
+        text += inner[i];
+    }
+    return text;
 }
+
+// Written raw unless the reader would change it: blanks around it, quotes around it, or a
+// character that ends the line.
+QString written(const QString& value)
+{
+    const bool raw = value.trimmed() == value && !value.startsWith(u'"') &&
+                     !value.contains(u'\n') && !value.contains(u'\r');
+    if (raw)
+        return value;
+    QString text = value;
+    text.replace(u"\\"_s, u"\\\\"_s).replace(u"\""_s, u"\\\""_s);
+    text.replace(u'\n', u' ').replace(u'\r', u' ');
+    return u'"' + text + u'"';
+}
+
+bool readConf(QIODevice& device, QSettings::SettingsMap& map)
+{
+    QString group;
+    const QString text = QString::fromUtf8(device.readAll());
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
+            continue;
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            group = line.mid(1, line.size() - 2).trimmed().toString();
+            if (group.compare(u"General"_s, Qt::CaseInsensitive) == 0)
+                group.clear();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed().toString();
+        const QString value = unquoted(line.mid(equals + 1).trimmed());
+        map.insert(group.isEmpty() ? key : group + u'/' + key, value);
+    }
+    return true;
+}
+
+bool writeConf(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    // The map is sorted, so each group's keys come together.
+    QString text;
+    QString group;
+    bool first = true;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().lastIndexOf(u'/');
+        const QString keyGroup = slash < 0 ? QString() : it.key().left(slash);
+        if (first || keyGroup != group) {
+            if (!first)
+                text += u'\n';
+            text += u'[' + (keyGroup.isEmpty() ? u"General"_s : keyGroup) + u"]\n"_s;
+            group = keyGroup;
+            first = false;
+        }
+        text += it.key().mid(slash + 1) + u'=' + written(it.value().toString()) + u'\n';
+    }
+    return device.write(text.toUtf8()) >= 0;
+}
+
+QSettings::Format confFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(u"conf"_s, readConf, writeConf);
+    return format;
+}
+
+} // namespace
 
 IniSettingsStore::IniSettingsStore()
     : IniSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -20,7 +107,7 @@ IniSettingsStore::IniSettingsStore()
 {}
 
 IniSettingsStore::IniSettingsStore(const QString& fileName)
-    : m_settings(std::make_unique<QSettings>(fileName, QSettings::IniFormat))
+    : m_settings(std::make_unique<QSettings>(fileName, confFormat()))
 {}
 
 QString IniSettingsStore::read(const QString& key, const QString& defaultValue) const

@@ -22,9 +22,9 @@ case "${LC_ALL:-${LANG:-C}}" in
 esac
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-    echo "No hay pantalla (DISPLAY no esta definido): la consola no puede mostrarse." >&2
-    echo "Ejecutela con un servidor X virtual, por ejemplo:  xvfb-run -a ./run.sh" >&2
-    echo "(xvfb-run esta en el paquete xvfb: sudo apt-get install xvfb xauth)" >&2
+    echo "No hay pantalla (DISPLAY no está definido): la consola no puede mostrarse." >&2
+    echo "Ejecútela con un servidor X virtual, por ejemplo:  xvfb-run -a ./run.sh" >&2
+    echo "(xvfb-run está en el paquete xvfb: sudo apt-get install xvfb xauth)" >&2
     exit 1
 fi
 # The demo stations' agents: one simulator plays PC01 to PC08 (127.0.0.2 to 127.0.0.9, port

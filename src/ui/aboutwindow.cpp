@@ -19,7 +19,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
     name->setFont(nameFont);
     name->setAlignment(Qt::AlignCenter);
 
-    auto* what = new QLabel(u"Consola del operador de cibercafe"_s, this);
+    auto* what = new QLabel(u"Consola del operador de cibercafé"_s, this);
     what->setAlignment(Qt::AlignCenter);
     auto* version = new QLabel(versionText(), this);
     version->setObjectName(u"lblversion"_s);
@@ -35,7 +35,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
 
 QString AboutWindow::versionText()
 {
-    return u"Version "_s + QStringLiteral(KESTREL_VERSION);
+    return u"Versión "_s + QStringLiteral(KESTREL_VERSION);
 }
 
 } // namespace kestrel

@@ -1,9 +1,13 @@
 #include "messageboxprompts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,27 +30,63 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
     }
     return QMessageBox::NoIcon;
 }
+
+} // namespace
+
+void speakSpanish(QMessageBox& box)
+{
+    // Qt's Spanish translation says the same; this holds where it is not installed.
+    const struct {
+        QMessageBox::StandardButton button;
+        const char16_t* text;
+    } texts[] = {{QMessageBox::Yes, u"Sí"},
+                 {QMessageBox::No, u"No"},
+                 {QMessageBox::Ok, u"Aceptar"},
+                 {QMessageBox::Cancel, u"Cancelar"}};
+    for (const auto& t : texts) {
+        if (QAbstractButton* b = box.button(t.button))
+            b->setText(QString::fromUtf16(t.text));
+    }
+}
+
+bool installSpanishTranslation()
+{
+    static QTranslator qtSpanish;
+    if (!qtSpanish.load(u"qtbase_es"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&qtSpanish);
+}
+
+namespace {
+
+QMessageBox* newBox(Prompts::Icon icon, const QString& text, QMessageBox::StandardButtons buttons)
+{
+    auto* box = new QMessageBox(boxIcon(icon), Title, text, buttons, QApplication::activeWindow());
+    speakSpanish(*box);
+    return box;
+}
+
 } // namespace
 
 bool MessageBoxPrompts::askYesNo(const QString& text)
 {
-    return QMessageBox::question(QApplication::activeWindow(), Title, text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+    std::unique_ptr<QMessageBox> box(newBox(Icon::None, text, QMessageBox::Yes | QMessageBox::No));
+    box->setIcon(QMessageBox::Question);
+    box->setDefaultButton(QMessageBox::No);
+    return box->exec() == QMessageBox::Yes;
 }
 
 void MessageBoxPrompts::tell(Icon icon, const QString& text)
 {
-    QMessageBox box(boxIcon(icon), Title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    std::unique_ptr<QMessageBox> box(newBox(icon, text, QMessageBox::Ok));
+    box->exec();
 }
 
 void MessageBoxPrompts::notify(Icon icon, const QString& text)
 {
     if (m_shown.contains(text))
         return;
-    auto* box =
-        new QMessageBox(boxIcon(icon), Title, text, QMessageBox::Ok, QApplication::activeWindow());
+    QMessageBox* box = newBox(icon, text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     m_shown.insert(text);

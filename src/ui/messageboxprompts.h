@@ -4,7 +4,17 @@
 
 #include <QSet>
 
+class QMessageBox;
+
 namespace kestrel {
+
+// Gives a message box's standard buttons their Spanish texts: "Sí", "No", "Aceptar",
+// "Cancelar".
+void speakSpanish(QMessageBox& box);
+
+// Loads Qt's own Spanish translation (message box buttons, the context menus of text boxes)
+// where it is installed (package qt6-translations-l10n). False when it is not there.
+bool installSpanishTranslation();
 
 // Questions and notices as message boxes under the program's title, over the active window.
 class MessageBoxPrompts final : public Prompts {

@@ -23,7 +23,10 @@ bool NumericKeyFilter::eventFilter(QObject* watched, QEvent* event)
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    switch (classifyNumericKey(key->key(), key->text())) {
+    // On macOS the command key arrives as Control; AltGr (Control with Alt) types characters.
+    const Qt::KeyboardModifiers mods = key->modifiers();
+    const bool control = mods.testFlag(Qt::ControlModifier) && !mods.testFlag(Qt::AltModifier);
+    switch (classifyNumericKey(key->key(), key->text(), control)) {
     case NumericKey::Accept:
     case NumericKey::Pass:
         return false;

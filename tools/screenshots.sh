@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Takes pictures of the console on the demo café under a virtual X server:
-#   screenshots/console.png, screenshots/open-station.png, screenshots/charge.png
+# Takes pictures of the console on the demo café under a virtual X server of 1024x768, the
+# smallest screen a café runs it on: screenshots/console.png, messages.png, question.png,
+# open-station.png and charge.png
 # On a fresh Debian 12 machine it first installs what is missing (xvfb for the X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,4 +15,4 @@ out=${1:-screenshots}
 mkdir -p "$out"
 # The cafés the console is made for write amounts with a decimal comma.
 env LANG=C.UTF-8 LC_NUMERIC=es_EC.UTF-8 LC_TIME=es_EC.UTF-8 \
-    xvfb-run -a -s "-screen 0 1280x800x24" build/kestrel-shots "$out"
+    xvfb-run -a -s "-screen 0 ${KESTREL_SCREEN:-1024x768}x24" build/kestrel-shots "$out"

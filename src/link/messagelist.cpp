@@ -10,7 +10,15 @@ QString MessageList::hourText(QTime time)
 
 void MessageList::add(const QString& pc, QTime time, const QString& text)
 {
-    m_rows.append({pc, hourText(time), text});
+    QString kept = text.left(MaxTextLength);
+    if (kept.size() < text.size())
+        kept.append(u'…');
+    if (m_rows.size() >= MaxRows) {
+        const qsizetype drop = m_rows.size() - MaxRows + 1;
+        m_rows.remove(0, drop);
+        emit rowsDropped(int(drop));
+    }
+    m_rows.append({pc, hourText(time), kept});
     emit rowAdded(int(m_rows.size()) - 1);
 }
 

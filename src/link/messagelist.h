@@ -9,9 +9,16 @@ namespace kestrel {
 
 // The console's messages list: what customers wrote to the operator and what the operator
 // answered, with columns "PC", "HORA" and "MENSAJE".
+//
+// What one station sends is not trusted to be short or rare: the list keeps at most
+// MaxTextLength characters of a message (a longer one ends in "…") and its newest MaxRows rows,
+// so a station that floods the console neither fills the memory nor slows every other station.
 class MessageList final : public QObject {
     Q_OBJECT
 public:
+    static constexpr qsizetype MaxTextLength = 2000;
+    static constexpr qsizetype MaxRows = 500;
+
     struct Row {
         QString pc;
         QString hora;
@@ -32,6 +39,8 @@ public:
 
 signals:
     void rowAdded(int row);
+    // The oldest rows went to make room for new ones.
+    void rowsDropped(int count);
     void cleared();
 
 private:

@@ -1,6 +1,7 @@
 #include "consolewindow.h"
 
 #include "aboutwindow.h"
+#include "areacaption.h"
 #include "billing/journal.h"
 #include "billing/journalofday.h"
 #include "chargedialog.h"
@@ -16,6 +17,7 @@
 #include "link/requests.h"
 #include "link/supervision.h"
 #include "loginwindow.h"
+#include "messagespanel.h"
 #include "openstationdialog.h"
 #include "operators/operatorsession.h"
 #include "printing/pendingprints.h"
@@ -51,20 +53,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
-
-namespace {
-
-// The caption bar over each area of the console.
-QLabel* areaCaption(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* caption = new QLabel(text, parent);
-    caption->setObjectName(name);
-    caption->setStyleSheet(u"QLabel { background: #2b4f7a; color: white; font-weight: bold; "
-                           u"padding: 3px; }"_s);
-    return caption;
-}
-
-} // namespace
 
 ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     : QMainWindow(parent), m_services(services)
@@ -131,8 +119,6 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     connect(&m_services.metering, &Metering::prepaidEnded, this, &ConsoleWindow::EnDisOpc);
     connect(m_stationList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &ConsoleWindow::EnDisOpc);
-    connect(&m_services.messages, &MessageList::rowAdded, this, &ConsoleWindow::showMessageRow);
-    connect(&m_services.messages, &MessageList::cleared, m_messages, &QTreeWidget::clear);
     connect(&m_services.prints, &PendingPrints::changed, this, &ConsoleWindow::showPendingPrints);
 }
 
@@ -160,7 +146,8 @@ QWidget* ConsoleWindow::buildStationArea(QWidget* parent)
     auto* clear = new QPushButton(u"Limpiar"_s, area);
     clear->setObjectName(u"cmdlimpiar"_s);
     clear->setToolTip(u"Limpiar contadores , subtotales y totales"_s);
-    connect(clear, &QPushButton::clicked, this, [this] { clearFreeCounters(m_services.stations); });
+    connect(clear, &QPushButton::clicked, this,
+            [this] { clearFreeCounters(m_services.stations, m_services.actions); });
 
     // The metering interval in milliseconds: a second is a second at 1000; lower values run the
     // café's clocks faster (demonstrations, trying a tariff out).
@@ -296,6 +283,7 @@ void ConsoleWindow::refreshJournal()
 QWidget* ConsoleWindow::buildSidePanels(QWidget* parent)
 {
     auto* side = new QWidget(parent);
+    side->setObjectName(u"panellateral"_s);
     auto* layout = new QVBoxLayout(side);
     layout->setContentsMargins(0, 4, 4, 4);
     layout->setSpacing(6);
@@ -318,38 +306,15 @@ QWidget* ConsoleWindow::buildSidePanels(QWidget* parent)
     connect(searchButton, &QPushButton::clicked, this, &ConsoleWindow::search);
     connect(m_searchText, &QLineEdit::returnPressed, this, &ConsoleWindow::search);
 
-    auto* messagePanel = new QWidget(side);
-    messagePanel->setObjectName(u"panelmensajes"_s);
-    auto* messageLayout = new QVBoxLayout(messagePanel);
-    messageLayout->setContentsMargins(0, 0, 0, 0);
-    messageLayout->setSpacing(3);
-    messageLayout->addWidget(areaCaption(u"  Mensajes"_s, u"lblmensajes"_s, messagePanel));
-    m_messages = new QTreeWidget(messagePanel);
-    m_messages->setObjectName(u"lstmensajes"_s);
-    m_messages->setHeaderLabels({u"PC"_s, u"HORA"_s, u"MENSAJE"_s});
-    m_messages->setRootIsDecorated(false);
-    m_messages->setUniformRowHeights(true);
-    m_messages->setColumnWidth(0, 75);
-    m_messages->setColumnWidth(1, 60);
-    m_messages->setWordWrap(true);
-    messageLayout->addWidget(m_messages, 1);
-    m_messageText = new QLineEdit(messagePanel);
-    m_messageText->setObjectName(u"txtmensaje"_s);
-    messageLayout->addWidget(m_messageText);
-    auto* buttons = new QHBoxLayout;
-    auto* send = new QPushButton(u"Enviar"_s, messagePanel);
-    send->setObjectName(u"cmdenviar"_s);
-    auto* clear = new QPushButton(u"Limpiar"_s, messagePanel);
-    clear->setObjectName(u"cmdlimpiarmensajes"_s);
-    buttons->addWidget(send);
-    buttons->addWidget(clear);
-    messageLayout->addLayout(buttons);
-    layout->addWidget(messagePanel, 1);
-    connect(send, &QPushButton::clicked, this, &ConsoleWindow::sendChat);
-    connect(m_messageText, &QLineEdit::returnPressed, this, &ConsoleWindow::sendChat);
-    connect(clear, &QPushButton::clicked, this, [this] {
+    m_messagesPanel = new MessagesPanel(m_services.messages, side);
+    layout->addWidget(m_messagesPanel, 1);
+    connect(m_messagesPanel, &MessagesPanel::sendRequested, this, [this](const QString& text) {
+        if (m_services.commands.chat(selectedStation(), text))
+            m_messagesPanel->textBox()->clear();
+    });
+    connect(m_messagesPanel, &MessagesPanel::clearRequested, this, [this] {
         m_services.commands.clearMessages();
-        m_messageText->clear();
+        m_messagesPanel->textBox()->clear();
     });
 
     auto* volumePanel = new QWidget(side);
@@ -379,6 +344,7 @@ QWidget* ConsoleWindow::buildSidePanels(QWidget* parent)
     promo->setStyleSheet(u"QLabel { background: #eef2f7; color: #2b4f7a; border: 1px solid "
                          u"#c5d0dd; padding: 6px; }"_s);
     layout->addWidget(promo);
+    layout->addStretch(0); // room below the panels while the messages are hidden
     return side;
 }
 
@@ -387,20 +353,6 @@ void ConsoleWindow::search()
     if (!m_services.browser.open(searchAddress(m_searchText->text())))
         m_services.prompts.tell(Prompts::Icon::Exclamation,
                                 u"No se pudo abrir el navegador de Internet."_s);
-}
-
-void ConsoleWindow::sendChat()
-{
-    if (m_services.commands.chat(selectedStation(), m_messageText->text()))
-        m_messageText->clear();
-}
-
-void ConsoleWindow::showMessageRow(int row)
-{
-    const MessageList::Row& r = m_services.messages.rows().at(row);
-    auto* item = new QTreeWidgetItem(m_messages, {r.pc, r.hora, r.mensaje});
-    item->setToolTip(2, r.mensaje); // a long message is cut in its column
-    m_messages->setCurrentItem(item);
 }
 
 int ConsoleWindow::selectedStation() const
@@ -447,12 +399,16 @@ void ConsoleWindow::Visualizacion()
     action(u"opcobrar"_s)->setVisible(d.cobrar);
     action(u"Modo"_s)->setVisible(d.modo);
     action(u"cmdvender"_s)->setVisible(d.vender);
-    action(u"opconfig"_s)->setVisible(d.configuracion);
+    m_configButtonShown = d.configuracion;
+    showConfigButton();
     const int usuario = twipsToPixels(d.usuarioTwips, dpi);
     m_stationList->setColumnHidden(StationListModel::Usuario, usuario == 0);
     if (usuario > 0)
         m_stationList->header()->resizeSection(StationListModel::Usuario, usuario);
     findChild<QWidget*>(u"panelpromo"_s)->setVisible(d.promo);
+    // With every side panel hidden the side column goes too, leaving no empty grey area.
+    findChild<QWidget*>(u"panellateral"_s)
+        ->setVisible(d.messages || d.volume || d.search || d.promo);
 }
 
 void ConsoleWindow::SHOWPC(const QString& mode, const QString& user, const QString& hourlyRate)
@@ -460,7 +416,8 @@ void ConsoleWindow::SHOWPC(const QString& mode, const QString& user, const QStri
     if (!m_openDialog) {
         m_openDialog = std::make_unique<OpenStationDialog>(
             OpenStationServices{m_services.store.database(), m_services.settings,
-                                m_services.stations, m_services.prompts, m_currencySymbol},
+                                m_services.stations, m_services.actions, m_services.prompts,
+                                m_currencySymbol},
             this);
         connect(m_openDialog.get(), &OpenStationDialog::stationChanged, this,
                 &ConsoleWindow::EnDisOpc);
@@ -474,8 +431,8 @@ void ConsoleWindow::showCharge()
         return; // nothing to charge: the button only acts on a selected station
     if (!m_chargeDialog) {
         m_chargeDialog = std::make_unique<ChargeDialog>(
-            ChargeServices{m_services.stations, m_services.prints, m_services.commands,
-                           m_services.journal, m_services.store.database(), m_services.prompts,
+            ChargeServices{m_services.stations, m_services.actions, m_services.prints,
+                           m_services.commands, m_services.journal, m_services.prompts,
                            m_currencySymbol},
             this);
         connect(m_chargeDialog.get(), &ChargeDialog::charged, this, &ConsoleWindow::EnDisOpc);
@@ -614,8 +571,8 @@ void ConsoleWindow::buildMenus()
         const char16_t* caption;
         const char16_t* address;
     } pages[] = {
-        {u"mnuweb", u"Pagina web de Kestrel", u"https://kestrel.example.org/"},
-        {u"mnuayuda", u"Ayuda en linea", u"https://kestrel.example.org/ayuda"},
+        {u"mnuweb", u"Página web de Kestrel", u"https://kestrel.example.org/"},
+        {u"mnuayuda", u"Ayuda en línea", u"https://kestrel.example.org/ayuda"},
         {u"mnuactualizar", u"Buscar actualizaciones", u"https://kestrel.example.org/descargas"},
     };
     for (const auto& page : pages) {
@@ -745,11 +702,20 @@ void ConsoleWindow::validarOperator()
             menu->menuAction()->setVisible(visible);
     };
     show(u"mnucconfig"_s, session.has(Right::ModifyOptions));
+    showConfigButton();
     show(u"subnuevo"_s, session.has(Right::CreateAccounts));
     showMenu(u"mnuinformes"_s, session.has(Right::ViewReports));
     showMenu(u"mnuoperadores"_s, session.has(Right::CreateOperators));
     show(u"mnuarticulos"_s, session.has(Right::AdminProducts));
     statusPanel(2)->setText(u"Operador: "_s + session.name());
+}
+
+// The toolbar's "Configuracion" follows the display setting and the operator's right, like its
+// menu entry; a later login of an operator with the right shows it again.
+void ConsoleWindow::showConfigButton()
+{
+    action(u"opconfig"_s)
+        ->setVisible(m_configButtonShown && m_services.session.has(Right::ModifyOptions));
 }
 
 void ConsoleWindow::closeEvent(QCloseEvent* event)

@@ -20,6 +20,7 @@ class QTreeWidget;
 
 namespace kestrel {
 
+class ActionStore;
 class ChargeDialog;
 class Clock;
 class ConnectionSupervision;
@@ -28,6 +29,7 @@ class Journal;
 class JournalOfDay;
 class LoginWindow;
 class MessageList;
+class MessagesPanel;
 class Metering;
 class OpenStationDialog;
 class PendingPrints;
@@ -46,6 +48,7 @@ struct ConsoleServices {
     Settings& settings;
     OperatorSession& session;
     StationTable& stations;
+    ActionStore& actions;
     Prompts& prompts;
     LoginWindow& login;
     Metering& metering;
@@ -119,17 +122,17 @@ private:
     void showJournalTab(bool prints);
     void showPendingPrints();
     void search();
-    void sendChat();
-    void showMessageRow(int row);
     void showMeteringStatus();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
     // An entry whose window is not part of the console yet: listed, disabled.
     void addPendingEntry(QMenu* menu, const QString& name, const QString& caption);
     QAction* action(const QString& name) const;
+    void showConfigButton();
 
     ConsoleServices m_services;
     QString m_currencySymbol;
+    bool m_configButtonShown = true; // by the display setting
     StationListModel* m_model = nullptr;
     QTreeView* m_stationList = nullptr;
     QToolBar* m_toolBar = nullptr;
@@ -138,8 +141,7 @@ private:
     QTimer* m_supervisionTimer = nullptr;
     QMenu* m_stationMenu = nullptr;
     QMenu* m_printerMenu = nullptr;
-    QTreeWidget* m_messages = nullptr;
-    QLineEdit* m_messageText = nullptr;
+    MessagesPanel* m_messagesPanel = nullptr;
     QScrollBar* m_volume = nullptr;
     QSlider* m_speed = nullptr;
     QTreeWidget* m_journalGrid = nullptr;

@@ -1,6 +1,7 @@
 // kestrel-shots OUTDIR: starts the console on a fresh demo café with its station agents in this
-// process, lets it run a few seconds, and saves pictures of the console, the open-station dialog
-// and the charge dialog as PNG files in OUTDIR.
+// process, lets it run a few seconds, and saves pictures of the console (with a long customer
+// message), the messages panel, a Yes/No question, the open-station dialog and the charge dialog
+// as PNG files in OUTDIR.
 #include "app/startup.h"
 #include "billing/journal.h"
 #include "core/datastore.h"
@@ -20,8 +21,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -73,6 +76,15 @@ void save(QWidget* widget, const QString& file)
     std::printf("%s\n", qPrintable(file));
 }
 
+// The whole screen, as the operator sees it.
+void saveScreen(const QString& file)
+{
+    pause(300);
+    if (!QGuiApplication::primaryScreen()->grabWindow(0).save(file))
+        fail(u"could not write "_s + file);
+    std::printf("%s\n", qPrintable(file));
+}
+
 // Rows of a café day: the journal grid and the pending print list have something to show.
 void addDayRows(QSqlDatabase db)
 {
@@ -113,6 +125,7 @@ void addDayRows(QSqlDatabase db)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    installSpanishTranslation();
     QCoreApplication::setOrganizationName(u"Kestrel"_s);
     QCoreApplication::setApplicationName(u"Kestrel"_s);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
@@ -151,14 +164,28 @@ int main(int argc, char** argv)
     if (!waitFor([&] { return shown; }, 10000))
         fail(u"the console did not open"_s);
     ConsoleWindow* console = startup.console();
-    console->move(0, 0);
 
-    // Let the café run: connections, names, a few seconds of metering, a customer's message.
+    // Let the café run: connections, names, a few seconds of metering, customers' messages.
     if (!waitFor([&] { return agents[7]->statusCount() >= 2; }, 10000))
         fail(u"the agents were not reached"_s);
     agents[3]->send(u"MSGBOX"_s, {u"Se trabó la impresora"_s});
+    pause(300);
+    agents[5]->send(u"MSGBOX"_s,
+                    {u"Buenas tardes: la impresora del fondo dice que no tiene papel y la hoja que "
+                     u"mandé salió a medias. ¿Me la pueden volver a imprimir? Es el formulario del "
+                     u"banco, dos páginas, y necesito también una copia a color de la cédula por "
+                     u"los dos lados. Gracias, estoy en el puesto 6."_s});
     pause(2500);
-    save(console, outDir + u"/console.png"_s);
+    saveScreen(outDir + u"/console.png"_s);
+    save(console->findChild<QWidget*>(u"panelmensajes"_s), outDir + u"/messages.png"_s);
+
+    // A Yes/No question as every prompt asks it.
+    QMessageBox question(QMessageBox::Question, u"Kestrel"_s, u"Desea cerrar el programa ?"_s,
+                         QMessageBox::Yes | QMessageBox::No, console);
+    speakSpanish(question);
+    question.show();
+    saveScreen(outDir + u"/question.png"_s);
+    question.close();
 
     // Opening a free station for an hour, prepaid.
     QTreeView* list = console->stationList();

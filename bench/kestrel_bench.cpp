@@ -11,8 +11,10 @@
 #include "link/stationsockets.h"
 #include "link/supervision.h"
 #include "operators/operatorsession.h"
+#include "soak.h"
 #include "stations/cyberstore.h"
 #include "stations/metering.h"
+#include "stations/stationrows.h"
 #include "stations/stationtable.h"
 
 #include <QCommandLineParser>
@@ -155,15 +157,7 @@ int measureLink(int agents, int seconds)
     OperatorSession session;
     session.logIn({u"admin"_s, {}, {}});
     StationTable table;
-    std::vector<Station> stations{std::size_t(agents)};
-    const quint32 base = QHostAddress(first).toIPv4Address();
-    for (int i = 0; i < agents; ++i) {
-        stations[std::size_t(i)].pc = u"PC%1"_s.arg(i + 1, 3, 10, QChar(u'0'));
-        stations[std::size_t(i)].LSTIPS = QHostAddress(base + quint32(i)).toString();
-        stations[std::size_t(i)].tiempo = u"0:00:00"_s;
-        stations[std::size_t(i)].sub = u"0,00"_s;
-    }
-    table.setStations(std::move(stations));
+    table.setStations(agentStations(agents, QHostAddress(first)));
     StationSockets sockets;
     sockets.reset(agents);
     LinkSender link(sockets, session);
@@ -242,11 +236,30 @@ int main(int argc, char** argv)
         u"agents"_s, u"Simulated agents for the link figure (0: none)."_s, u"N"_s, u"500"_s);
     const QCommandLineOption secondsOption(u"link-seconds"_s, u"Seconds of supervision to time."_s,
                                            u"S"_s, u"10"_s);
+    const QCommandLineOption soakOption(
+        u"soak"_s, u"Soak of the link instead: minutes of agents coming and going."_s, u"MIN"_s);
+    const QCommandLineOption flapOption(
+        u"flap-ms"_s, u"Soak: how often each agent drops, on average (ms)."_s, u"MS"_s, u"3500"_s);
+    const QCommandLineOption untrimmedOption(
+        u"untrimmed"_s, u"Soak: without giving freed memory back (to compare)."_s);
+    QCommandLineOption soakAgentsOption(u"soak-agents"_s, u"(the soak's own agents)"_s, u"N"_s);
+    soakAgentsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(stationsOption);
     parser.addOption(ticksOption);
     parser.addOption(agentsOption);
     parser.addOption(secondsOption);
+    parser.addOption(soakOption);
+    parser.addOption(flapOption);
+    parser.addOption(untrimmedOption);
+    parser.addOption(soakAgentsOption);
     parser.process(app);
+    if (parser.isSet(soakAgentsOption))
+        return runSoakAgents(parser.value(soakAgentsOption).toInt(),
+                             parser.value(flapOption).toInt());
+    if (parser.isSet(soakOption))
+        return runSoak(parser.isSet(agentsOption) ? parser.value(agentsOption).toInt() : 200,
+                       parser.value(soakOption).toInt(), parser.value(flapOption).toInt(),
+                       !parser.isSet(untrimmedOption));
     const int agents = parser.value(agentsOption).toInt();
     const int linkSeconds = parser.value(secondsOption).toInt();
     const int stationCount = parser.value(stationsOption).toInt();
@@ -283,7 +296,8 @@ int main(int argc, char** argv)
     if (!loaded)
         return 1;
     table.setStations(std::move(*loaded));
-    Metering metering({table, store.database(), settings, link, journal, clock});
+    StationRows rows(store.database());
+    Metering metering({table, rows, store.database(), settings, link, journal, clock});
     QString failure;
     QObject::connect(&metering, &Metering::storeFailed, [&](const QString& m) { failure = m; });
 

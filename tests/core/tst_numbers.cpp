@@ -1,4 +1,9 @@
+// The conversions every rule leans on: numbers and money in the café's regional format, time
+// texts, names compared ignoring case, and the key rule of numeric boxes.
+#include "core/names.h"
 #include "core/numbers.h"
+#include "core/numerickeys.h"
+#include "core/timetext.h"
 #include "support/testsupport.h"
 
 #include <QTest>
@@ -8,323 +13,181 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
+namespace {
+constexpr qint64 Most = std::numeric_limits<qint64>::max();
+constexpr qint64 Least = std::numeric_limits<qint64>::min();
+
+QString text(std::optional<double> value)
+{
+    return value ? QString::number(*value, 'g', 17) : u"-"_s;
+}
+} // namespace
+
 class TestNumbers : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinCafeLocale(); }
 
-    void leadingNumber_data();
-    void leadingNumber();
-    void formatDouble_data();
-    void formatDouble();
-    void formatSingle_data();
-    void formatSingle();
-    void formatGeneral_data();
-    void formatGeneral();
-    void parseNumber_data();
-    void parseNumber();
-    void parseNumberInEnglishLocale();
-    void normalizeAmount_data();
-    void normalizeAmount();
-    void moneyFromDouble_data();
-    void moneyFromDouble();
-    void moneyArithmeticIsExact();
-    void moneyFormat_data();
-    void moneyFormat();
-    void storedNumber_data();
-    void storedNumber();
-    void memoGivesWhatTheConversionsGive_data();
-    void memoGivesWhatTheConversionsGive();
-    void memoFollowsTheLocale();
-};
-
-void TestNumbers::leadingNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("empty") << u""_s << 0.0;
-    QTest::newRow("no number") << u"abc"_s << 0.0;
-    QTest::newRow("number then text") << u"12abc"_s << 12.0;
-    QTest::newRow("leading blanks") << u"  \t7"_s << 7.0;
-    QTest::newRow("comma ends the number") << u"3,5"_s << 3.0;
-    QTest::newRow("full stop is the decimal sign") << u"3.5"_s << 3.5;
-    QTest::newRow("negative") << u"-2"_s << -2.0;
-    QTest::newRow("plus sign") << u"+4"_s << 4.0;
-    QTest::newRow("no integer digits") << u".5"_s << 0.5;
-    QTest::newRow("trailing full stop") << u"5."_s << 5.0;
-    QTest::newRow("exponent") << u"1e3"_s << 1000.0;
-    QTest::newRow("exponent without digits") << u"1e"_s << 1.0;
-    QTest::newRow("second full stop ends it") << u"1.2.3"_s << 1.2;
-    QTest::newRow("sign apart from digits") << u"- 5"_s << 0.0;
-    QTest::newRow("minutes text") << u"10 min"_s << 10.0;
-    QTest::newRow("hex is not read") << u"0x1A"_s << 0.0;
-    QTest::newRow("lone sign") << u"-"_s << 0.0;
-    QTest::newRow("huge exponent") << u"1e999"_s << 0.0;
-}
-
-void TestNumbers::leadingNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(kestrel::leadingNumber(text), expected);
-}
-
-void TestNumbers::formatDouble_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("zero") << 0.0 << 2 << u"0,00"_s;
-    QTest::newRow("grouping") << 1234567.891 << 2 << u"1.234.567,89"_s;
-    QTest::newRow("leading zero") << 0.5 << 2 << u"0,50"_s;
-    // Ties are decided on the digits the operator sees, not on the binary value.
-    QTest::newRow("tie up, binary below") << 1.005 << 2 << u"1,01"_s;
-    QTest::newRow("tie up") << 2.675 << 2 << u"2,68"_s;
-    QTest::newRow("negative tie away from zero") << -1.005 << 2 << u"-1,01"_s;
-    QTest::newRow("smallest tie") << 0.005 << 2 << u"0,01"_s;
-    QTest::newRow("below half") << 0.0049 << 2 << u"0,00"_s;
-    QTest::newRow("no negative zero") << -0.001 << 2 << u"0,00"_s;
-    QTest::newRow("carry into grouping") << 999.995 << 2 << u"1.000,00"_s;
-    QTest::newRow("binary sum") << 0.1 + 0.2 << 2 << u"0,30"_s;
-    QTest::newRow("tiny") << 1e-20 << 2 << u"0,00"_s;
-    QTest::newRow("no decimals") << 2.5 << 0 << u"3"_s;
-    QTest::newRow("four decimals") << 1.23456 << 4 << u"1,2346"_s;
-    QTest::newRow("negative grouping") << -1234.5 << 2 << u"-1.234,50"_s;
-}
-
-void TestNumbers::formatDouble()
-{
-    QFETCH(double, value);
-    QFETCH(int, decimals);
-    QFETCH(QString, expected);
-    QCOMPARE(kestrel::formatDouble(value, decimals), expected);
-}
-
-void TestNumbers::formatSingle_data()
-{
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<QString>("asDouble");
-    // A single-precision value is rounded on its own seven digits: 0.285f is 0.28499999642...
-    QTest::newRow("single tie") << 0.285f << u"0,29"_s << u"0,28"_s;
-    QTest::newRow("single below tie") << 1.005f << u"1,01"_s << u"1,00"_s;
-    QTest::newRow("plain") << 1.15f << u"1,15"_s << u"1,15"_s;
-    QTest::newRow("tenth") << 0.1f << u"0,10"_s << u"0,10"_s;
-    QTest::newRow("grouping") << 1234567.0f << u"1.234.567,00"_s << u"1.234.567,00"_s;
-}
-
-void TestNumbers::formatSingle()
-{
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QFETCH(QString, asDouble);
-    QCOMPARE(kestrel::formatSingle(value, 2), expected);
-    QCOMPARE(kestrel::formatDouble(double(value), 2), asDouble);
-}
-
-void TestNumbers::formatGeneral_data()
-{
-    QTest::addColumn<bool>("single");
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("one and a half") << true << 1.5 << u"1,5"_s;
-    QTest::newRow("single tenth") << true << double(0.1f) << u"0,1"_s;
-    QTest::newRow("whole") << true << 1.0 << u"1"_s;
-    QTest::newRow("no grouping") << true << 1234567.0 << u"1234567"_s;
-    QTest::newRow("seven digits") << true << 12345678.0 << u"12345680"_s;
-    QTest::newRow("negative") << true << -2.25 << u"-2,25"_s;
-    QTest::newRow("small") << true << double(0.0001f) << u"0,0001"_s;
-    QTest::newRow("zero") << true << 0.0 << u"0"_s;
-    QTest::newRow("double sum") << false << 0.1 + 0.2 << u"0,3"_s;
-    QTest::newRow("double third") << false << 1.0 / 3.0 << u"0,333333333333333"_s;
-}
-
-void TestNumbers::formatGeneral()
-{
-    QFETCH(bool, single);
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(single ? formatGeneralSingle(float(value)) : formatGeneralDouble(value), expected);
-}
-
-void TestNumbers::parseNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("grouped amount") << u"1.234,50"_s << true << 1234.5;
-    QTest::newRow("ungrouped") << u"1234,5"_s << true << 1234.5;
-    QTest::newRow("decimal comma") << u"1,5"_s << true << 1.5;
-    QTest::newRow("keypad full stop") << u"1.5"_s << true << 1.5;
-    QTest::newRow("full stop as grouping") << u"1.500"_s << true << 1500.0;
-    QTest::newRow("zero is never grouped") << u"0.500"_s << true << 0.5;
-    QTest::newRow("negative zero group") << u"-0.285"_s << true << -0.285;
-    QTest::newRow("misplaced grouping") << u"12.34,5"_s << false << 0.0;
-    QTest::newRow("two commas") << u"1,2,3"_s << false << 0.0;
-    QTest::newRow("two full stops") << u"1.2.3"_s << false << 0.0;
-    QTest::newRow("text") << u"abc"_s << false << 0.0;
-    QTest::newRow("number then text") << u"12abc"_s << false << 0.0;
-    QTest::newRow("empty") << u""_s << false << 0.0;
-    QTest::newRow("blanks around") << u"  2,5 "_s << true << 2.5;
-    QTest::newRow("negative") << u"-3,25"_s << true << -3.25;
-}
-
-void TestNumbers::parseNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(double, expected);
-    const auto value = kestrel::parseNumber(text);
-    QCOMPARE(value.has_value(), valid);
-    if (valid)
-        QCOMPARE(*value, expected);
-}
-
-void TestNumbers::parseNumberInEnglishLocale()
-{
-    const QLocale en(QLocale::English, QLocale::UnitedStates);
-    QCOMPARE(kestrel::parseNumber(u"1,234.50"_s, en).value_or(-1), 1234.5);
-    QCOMPARE(kestrel::parseNumber(u"1.5"_s, en).value_or(-1), 1.5);
-    QVERIFY(!kestrel::parseNumber(u"1,5"_s, en).has_value());
-    QCOMPARE(kestrel::formatAmount(1234.5, en), u"1,234.50"_s);
-}
-
-void TestNumbers::normalizeAmount_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("one decimal") << u"1,5"_s << u"1,50"_s;
-    QTest::newRow("grouped") << u"1234,567"_s << u"1.234,57"_s;
-    QTest::newRow("not a number") << u"abc"_s << u"0,00"_s;
-    QTest::newRow("empty") << u""_s << u"0,00"_s;
-}
-
-void TestNumbers::normalizeAmount()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, expected);
-    QCOMPARE(kestrel::normalizeAmount(text), expected);
-}
-
-void TestNumbers::moneyFromDouble_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<qint64>("units");
-    QTest::newRow("tie to even zero") << 0.00005 << qint64(0);
-    QTest::newRow("tie to even two") << 0.00015 << qint64(2);
-    QTest::newRow("tie stays even") << 0.00025 << qint64(2);
-    QTest::newRow("above tie") << 0.000251 << qint64(3);
-    QTest::newRow("negative tie") << -0.00015 << qint64(-2);
-    QTest::newRow("four decimals") << 1.23456 << qint64(12346);
-    QTest::newRow("binary tenth") << 0.1 << qint64(1000);
-    QTest::newRow("saturates") << 1e20 << std::numeric_limits<qint64>::max();
-    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << qint64(0);
-}
-
-void TestNumbers::moneyFromDouble()
-{
-    QFETCH(double, value);
-    QFETCH(qint64, units);
-    QCOMPARE(Money::fromDouble(value).units(), units);
-}
-
-void TestNumbers::moneyArithmeticIsExact()
-{
-    QCOMPARE(Money::fromDouble(0.1) + Money::fromDouble(0.2), Money::fromDouble(0.3));
-    QCOMPARE(Money::fromSingle(0.1f).units(), qint64(1000));
-    QCOMPARE((Money::fromDouble(1.5) * 3.0).units(), qint64(45000));
-    QCOMPARE((Money::fromUnits(3) * 1e6).units(), qint64(3000000));  // whole factors exactly
-    QCOMPARE((Money::fromUnits(12345) * 0.5).units(), qint64(6172)); // ties to even
-    QCOMPARE((Money::fromDouble(12.0) * -2.0).format(), u"-24,00"_s);
-    QCOMPARE((Money::fromDouble(10.0) - Money::fromDouble(0.01)).format(), u"9,99"_s);
-    QVERIFY(Money::fromDouble(0.3) > Money::fromDouble(0.2999));
-}
-
-void TestNumbers::moneyFormat_data()
-{
-    QTest::addColumn<qint64>("units");
-    QTest::addColumn<int>("decimals");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("below half") << qint64(12345) << 2 << u"1,23"_s;
-    QTest::newRow("display tie away") << qint64(16250) << 2 << u"1,63"_s;
-    QTest::newRow("three decimals") << qint64(16250) << 3 << u"1,625"_s;
-    QTest::newRow("grouping") << qint64(12345670000) << 2 << u"1.234.567,00"_s;
-}
-
-void TestNumbers::moneyFormat()
-{
-    QFETCH(qint64, units);
-    QFETCH(int, decimals);
-    QFETCH(QString, expected);
-    QCOMPARE(Money::fromUnits(units).format(decimals), expected);
-}
-
-void TestNumbers::storedNumber_data()
-{
-    QTest::addColumn<QVariant>("stored");
-    QTest::addColumn<bool>("isNumber");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("real") << QVariant(1.5) << true << 1.5;
-    QTest::newRow("integer") << QVariant(qlonglong(7)) << true << 7.0;
-    QTest::newRow("regional text") << QVariant(u"1.234,5"_s) << true << 1234.5;
-    QTest::newRow("keypad text") << QVariant(u"0.25"_s) << true << 0.25;
-    QTest::newRow("null") << QVariant() << false << 0.0;
-    QTest::newRow("words") << QVariant(u"diez"_s) << false << 0.0;
-    QTest::newRow("empty text") << QVariant(u""_s) << false << 0.0;
-    QTest::newRow("infinite") << QVariant(std::numeric_limits<double>::infinity()) << false << 0.0;
-}
-
-void TestNumbers::storedNumber()
-{
-    QFETCH(QVariant, stored);
-    QFETCH(bool, isNumber);
-    QFETCH(double, expected);
-    const auto value = kestrel::storedNumber(stored);
-    QCOMPARE(value.has_value(), isNumber);
-    if (value)
-        QCOMPARE(*value, expected);
-}
-
-void TestNumbers::memoGivesWhatTheConversionsGive_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<float>("single");
-    QTest::newRow("amount") << u"1,5"_s << 1.5f;
-    QTest::newRow("tie") << u"2,675"_s << 2.675f;
-    QTest::newRow("grouped") << u"1.234,567"_s << 1234.567f;
-    QTest::newRow("time text") << u"0:00:00"_s << 0.0f;
-    QTest::newRow("empty") << QString() << -0.005f;
-}
-
-void TestNumbers::memoGivesWhatTheConversionsGive()
-{
-    QFETCH(QString, text);
-    QFETCH(float, single);
-    AmountMemo memo;
-    memo.newRound();
-    for (int pass = 0; pass < 2; ++pass) { // the remembered answer is the first one
-        QCOMPARE(memo.normalized(text), kestrel::normalizeAmount(text));
-        QCOMPARE(memo.shown(text),
-                 Money::fromDouble(kestrel::parseNumber(kestrel::normalizeAmount(text)).value()));
-        QCOMPARE(memo.formatted(single), kestrel::formatSingle(single, 2));
-        const Money m = Money::fromSingle(single);
-        QCOMPARE(memo.formatted(m), m.format(2));
+    void formatting_data()
+    {
+        // Ties are decided on the digits the operator sees, away from zero, not on the binary
+        // value; a single-precision value on its own seven digits (0.285f is 0.28499999642...).
+        test::addRows(R"(
+            grouping              |fixed          |1234567.891      |1.234.567,89
+            leading zero          |fixed          |0.5              |0,50
+            tie up, binary below  |fixed          |1.005            |1,01
+            negative tie          |fixed          |-1.005           |-1,01
+            no negative zero      |fixed          |-0.001           |0,00
+            carry into grouping   |fixed          |999.995          |1.000,00
+            single tie            |single         |0.285            |0,29
+            single tie as double  |fixed          |0.28499999642372 |0,28
+            general half          |general single |1.5              |1,5
+            general, no grouping  |general single |1234567          |1234567
+            general seven digits  |general single |12345678         |12345680
+            general double        |general double |0.333333333333333|0,333333333333333
+            normalized            |normalized     |1234,567         |1.234,57
+            normalized, no number |normalized     |abc              |0,00)");
     }
-}
+    void formatting()
+    {
+        QFETCH(QStringList, f);
+        const double value = f[1].toDouble();
+        const QString shown = f[0] == u"fixed"            ? formatDouble(value, 2)
+                              : f[0] == u"single"         ? formatSingle(float(value), 2)
+                              : f[0] == u"general single" ? formatGeneralSingle(float(value))
+                              : f[0] == u"general double" ? formatGeneralDouble(value)
+                                                          : normalizeAmount(f[1]);
+        QCOMPARE(shown, f[2]);
+    }
 
-void TestNumbers::memoFollowsTheLocale()
-{
-    AmountMemo memo;
-    memo.newRound();
-    QCOMPARE(memo.normalized(u"1,5"_s), u"1,50"_s);
-    QLocale::setDefault(QLocale::c());
-    memo.newRound();
-    const QString english = memo.normalized(u"1.5"_s);
-    test::pinCafeLocale();
-    QCOMPARE(english, u"1.50"_s);
-    memo.newRound();
-    QCOMPARE(memo.normalized(u"1,5"_s), u"1,50"_s);
-}
+    void reading_data()
+    {
+        // Text as the operator or the store gives it: leading number, regional number, amount
+        // (storedAmount, nothing beyond MaxAmount); "-" is no number.
+        test::addRows(R"(
+            empty                 |             |0     |-      |-
+            number then text      |12abc        |12    |-      |-
+            comma ends the leading|3,5          |3     |3.5    |3.5
+            full stop is decimal  |3.5          |3.5   |3.5    |3.5
+            grouped amount        |1.234,50     |1.234 |1234.5 |1234.5
+            full stop as grouping |1.500        |1.5   |1500   |1500
+            zero is never grouped |-0.285       |-0.285|-0.285 |-0.285
+            blanks around         | 2,5         |2     |2.5    |2.5
+            exponent              |1e3          |1000  |1000   |1000
+            sign apart            |- 5          |0     |-      |-
+            misplaced grouping    |12.34,5      |12.34 |-      |-
+            two commas            |1,2,3        |1     |-      |-
+            at the limit          |1e12         |1e12  |1e12   |1e12
+            beyond the limit      |1e300        |1e300 |1e300  |-
+            huge exponent         |1e999        |0     |-      |-)");
+    }
+    void reading()
+    {
+        QFETCH(QStringList, f);
+        QCOMPARE(text(leadingNumber(f[0])), text(f[1].toDouble()));
+        QCOMPARE(text(parseNumber(f[0])), f[2] == u"-" ? f[2] : text(f[2].toDouble()));
+        QCOMPARE(text(storedAmount(f[0])), f[3] == u"-" ? f[3] : text(f[3].toDouble()));
+        QCOMPARE(text(storedAmount(QVariant(1e300))), u"-"_s); // a stored number as well
+    }
+
+    void money()
+    {
+        const auto units = [](double v) { return Money::fromDouble(v).units(); };
+        QCOMPARE(units(0.00005), 0); // ties to even
+        QCOMPARE(units(0.00015), 2);
+        QCOMPARE(Money::fromSingle(0.1f).units(), 1000);
+        QCOMPARE(Money::fromDouble(0.1) + Money::fromDouble(0.2), Money::fromDouble(0.3));
+        QCOMPARE((Money::fromUnits(12345) * 0.5).units(), 6172);
+        QCOMPARE(Money::fromUnits(16250).format(2), u"1,63"_s);
+        QCOMPARE(units(std::numeric_limits<double>::quiet_NaN()), 0);
+        // Beyond the currency, amounts stop at its ends instead of wrapping.
+        QCOMPARE(units(1e300), Most);
+        QCOMPARE((Money::fromUnits(Most) + Money::fromUnits(1)).units(), Most);
+        QCOMPARE((Money::fromUnits(Least) - Money::fromUnits(1)).units(), Least);
+        QCOMPARE((Money::fromUnits(Most) - Money::fromUnits(-5)).units(), Most);
+        QCOMPARE((Money::fromUnits(Most) * 3.0).units(), Most);
+        QCOMPARE((Money::fromUnits(Least) * 2.0).units(), Least);
+        Money total = Money::fromUnits(Most - 1);
+        total += Money::fromUnits(10);
+        QCOMPARE(total.units(), Most);
+    }
+
+    void timeTexts_data()
+    {
+        // text | seconds (- not a time) | one second later | minus 0:06:00 | plus 0:20:00
+        test::addRows(R"(
+            zero                 |0:00:00   |0     |0:00:01 |0:00:00 |0:20:00
+            empty steps from 0   |          |-     |0:00:01 |-       |-
+            fields unpadded      |9:5:3     |32703 |9:05:04 |8:59:03 |9:25:03
+            padded hours         |09:59:59  |35999 |10:00:00|9:53:59 |10:19:59
+            no seconds           |1:05      |3900  |1:05:01 |0:59:00 |1:25:00
+            past a day           |23:59:59  |86399 |24:00:00|23:53:59|24:19:59
+            carry into hours     |0:50:10   |3010  |0:50:11 |0:44:10 |1:10:10
+            has run out          |0:05:00   |300   |0:05:01 |0:00:00 |0:25:00
+            blanks around        | 0:10:00  |600   |0:10:01 |0:04:00 |0:30:00
+            minutes 60           |0:60:00   |-     |-       |-       |-
+            negative             |-1:00:00  |-     |-       |-       |-
+            four fields          |1:00:00:00|-     |-       |-       |-
+            three-digit minutes  |0:005:00  |-     |-       |-       |-
+            decimal seconds      |0:00:1.5  |-     |-       |-       |-)");
+    }
+    void timeTexts()
+    {
+        QFETCH(QStringList, f);
+        const auto seconds = TimeText::toSeconds(f[0]);
+        QCOMPARE(seconds ? QString::number(*seconds) : u"-"_s, f[1]);
+        QCOMPARE(TimeText::stepOneSecond(f[0]).value_or(u"-"_s), f[2]);
+        QCOMPARE(TimeText::subtract(f[0], u"0:06:00").value_or(u"-"_s), f[3]);
+        QCOMPARE(TimeText::add(f[0], u"0:20:00").value_or(u"-"_s), f[4]);
+        if (seconds)
+            QCOMPARE(TimeText::fromSeconds(*seconds + 1), f[2]);
+    }
+
+    void names_data()
+    {
+        // a | b | sign of compareNames(a, b) | a starts with b
+        test::addRows(R"(
+            ascii                 |PC01          |pc01          |0 |1
+            n with tilde          |MUÑOZ         |muñoz         |0 |1
+            accents               |BEGOÑA ÁLVAREZ|begoña álvarez|0 |1
+            greek                 |ΛΑΜΔΑ         |λαμδα         |0 |1
+            accent is a letter    |jose          |josé          |-1|0
+            prefix                |Joaquín       |JOA           |1 |1
+            shorter first         |jo            |JOSE          |-1|0
+            not a prefix          |ajo           |jo            |-1|0
+            beyond 16 bits        |a😀b          |A😀B          |0 |1)");
+    }
+    void names()
+    {
+        QFETCH(QStringList, f);
+        const int c = compareNames(f[0], f[1]);
+        QCOMPARE((c > 0) - (c < 0), f[2].toInt());
+        QCOMPARE(compareNames(f[1], f[0]), -c);
+        QCOMPARE(nameKey(f[0]) == nameKey(f[1]), c == 0);
+        QCOMPARE(nameStartsWith(f[0], f[1]), f[3] == u"1");
+    }
+
+    void numericKeys()
+    {
+        using K = NumericKey;
+        const struct {
+            int key;
+            const char16_t* text;
+            bool control;
+            K expected;
+        } keys[] = {
+            {Qt::Key_7, u"7", false, K::Accept},       {Qt::Key_Comma, u",", false, K::Accept},
+            {Qt::Key_Period, u".", false, K::Accept},  {Qt::Key_Backspace, u"\b", false, K::Accept},
+            {Qt::Key_Return, u"\r", false, K::Enter},  {Qt::Key_A, u"a", false, K::Refuse},
+            {Qt::Key_Minus, u"-", false, K::Refuse},   {Qt::Key_Space, u" ", false, K::Refuse},
+            {Qt::Key_Delete, u"\x7f", false, K::Pass}, {Qt::Key_Escape, u"\x1b", false, K::Pass},
+            {Qt::Key_A, u"\x01", true, K::Pass},       {Qt::Key_V, u"v", true, K::Pass},
+            {Qt::Key_Home, u"", false, K::Pass},
+        };
+        for (const auto& k : keys)
+            QCOMPARE(classifyNumericKey(k.key, QString::fromUtf16(k.text), k.control), k.expected);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestNumbers)
 #include "tst_numbers.moc"

@@ -1,10 +1,6 @@
 // libFuzzer target: whatever a station agent sends, in whatever pieces, the console splits and
 // carries it out without crashing, and the accounts and the other stations stay as they were.
-#include "link/linksender.h"
-#include "link/messagelist.h"
 #include "link/requests.h"
-#include "operators/operatorsession.h"
-#include "stations/stationtable.h"
 #include "support/testsupport.h"
 
 #include <QCoreApplication>
@@ -21,28 +17,23 @@ struct Harness {
     char name[16] = "fuzz_requests";
     char* argv[2] = {name, nullptr};
     QCoreApplication app{argc, argv};
-    test::TempStore store;
-    OperatorSession session;
-    test::RecordingConnections links;
-    LinkSender sender{links, session};
-    test::ManualClock clock;
-    StationTable stations;
-    MessageList messages;
-    RequestDispatcher requests{{stations, store.db(), sender, messages, clock}};
+    test::CounterServices c;
+    RequestDispatcher requests{
+        {c.stations, c.actions, c.store.db(), c.sender, c.messages, c.clock}};
     QVariant accounts;
     Station neighbour;
 
     Harness()
     {
-        store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES "
-                   u"('ana', 'x', '1:00:00', 1), ('beto', 'y', '0:00:30', 2)"_s);
-        accounts = store.scalar(snapshot());
+        c.store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES "
+                     u"('ana', 'x', '1:00:00', 1), ('beto', 'y', '0:00:30', 2)"_s);
+        accounts = c.store.scalar(snapshot());
         Station s;
         s.pc = u"PC01"_s;
         s.LSTCLWA = u"2"_s;
         neighbour = s;
         neighbour.pc = u"PC02"_s;
-        stations.setStations({s, neighbour});
+        c.stations.setStations({s, neighbour});
     }
 
     static QString snapshot()
@@ -57,10 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
 {
     static Harness* h = new Harness;
     h->requests.dispatchBytes(0, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    if (h->store.scalar(Harness::snapshot()) != h->accounts || !(h->stations.at(1) == h->neighbour))
+    if (h->c.store.scalar(Harness::snapshot()) != h->accounts ||
+        !(h->c.stations.at(1) == h->neighbour))
         std::abort();
-    if (h->messages.rows().size() > 1000)
-        h->messages.clear();
-    h->links.sent.clear();
+    h->c.links.sent.clear();
     return 0;
 }

@@ -1,16 +1,9 @@
-#include "billing/journal.h"
-#include "core/settings.h"
-#include "link/linksender.h"
-#include "link/messagelist.h"
-#include "link/remotecommands.h"
+// What the station agents ask of the console, and what the operator does to a station.
 #include "link/requests.h"
-#include "link/wire.h"
-#include "operators/operatorsession.h"
+#include "stations/cyberstore.h"
 #include "stations/display.h"
-#include "stations/stationtable.h"
 #include "support/testsupport.h"
 
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -20,53 +13,67 @@ namespace kestrel {
 
 namespace {
 
-const QString Wrong = u"Usuario/Contraseña INCORRECTA"_s;
-const QString NoCredit = u"Cuenta sin credito..."_s;
+const QString Hostile = u"o'hara\"; DROP TABLE CUENTAS; --"_s;
 
-Station station(const QString& pc, const QString& code = {}, const QString& modo = {},
-                const QString& usuario = {})
+// Three stored stations (PC02 with what an earlier session left) and the café's accounts; Marta
+// (no rights) is the operator. `setup` runs on the store before the stations are loaded.
+struct Counter : test::CounterServices {
+    RequestDispatcher requests{{stations, actions, store.db(), sender, messages, clock}};
+
+    explicit Counter(const QString& setup = {})
+    {
+        store.exec(u"INSERT INTO CYBER (PC, TIEMPO, TARIFA, TOTAL, TARIFM, vartipex) VALUES "
+                   u"('PC01', '0:00:00', 0, 0, '', ''), ('PC02', '0:00:00', 0, 3, 'TC', '1,50'), "
+                   u"('PC03', '0:00:00', 0, 0, '', '')"_s);
+        store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES "
+                   u"('ana', 'Clave', '1:00:00', 0.8), ('beto', NULL, '0:30:00', 1), "
+                   u"('cero', 'x', '0:00:45', 1), ('nulo', 'x', NULL, 1), "
+                   u"('muñoz', 'Ñu', '0:10:00', 1), (?, 'q', '2:05:00', 1.25), "
+                   u"('ana', 'otra', '9:00:00', 2)"_s,
+                   {Hostile});
+        if (!setup.isEmpty())
+            store.exec(setup);
+        loadStations();
+    }
+
+    // PC02 as CYBER holds it; what the agent reports is kept in memory only.
+    Station stored()
+    {
+        Station s = CyberStore(store.db()).load().value_or(std::vector<Station>(3)).at(1);
+        s.pcnames = stations.at(1).pcnames;
+        s.LSTMACS = stations.at(1).LSTMACS;
+        return s;
+    }
+    QVariant accounts()
+    {
+        return store.scalar(u"SELECT group_concat(USER || PASSWORD || TIMERES) FROM CUENTAS"_s);
+    }
+};
+
+// A station with the changes "field=value|field=value" made.
+Station changed(Station s, const QString& changes)
 {
-    Station s;
-    s.pc = pc;
-    s.LSTIPS = u"10.0.0."_s + pc.right(1);
-    s.LSTCLWA = code;
-    s.modo = modo;
-    s.usuario = usuario;
-    s.tiempo = u"0:00:00"_s;
-    s.sub = s.total = s.vartipex = u"0,00"_s;
+    static const QStringList names =
+        u"name mac modo code usuario tiempo sub total rate tarifm vartipex vartipex2 vartipex3"_s
+            .split(u' ');
+    static const QList<QString Station::*> members{
+        &Station::pcnames,   &Station::LSTMACS, &Station::modo,     &Station::LSTCLWA,
+        &Station::usuario,   &Station::tiempo,  &Station::sub,      &Station::total,
+        &Station::LSTTARBAS, &Station::TARIFM,  &Station::vartipex, &Station::vartipex2,
+        &Station::vartipex3};
+    for (const QString& change : changes.split(u'|', Qt::SkipEmptyParts))
+        s.*members.at(names.indexOf(change.section(u'=', 0, 0))) = change.section(u'=', 1);
     return s;
 }
 
-// Three stations, the accounts of the café, and the link's two sides as the console has them.
-struct Counter : test::CounterServices {
-    RequestDispatcher requests{{stations, store.db(), sender, messages, clock}};
-
-    Counter()
-    {
-        stations.setStations({station(u"PC01"_s), station(u"PC02"_s), station(u"PC03"_s)});
-        addAccount(u"ana"_s, u"Clave"_s, u"1:00:00"_s, 0.8);
-        addAccount(u"beto"_s, QVariant(), u"0:30:00"_s, 1.0);
-        addAccount(u"cero"_s, u"x"_s, u"0:00:45"_s, 1.0);
-        addAccount(u"nulo"_s, u"x"_s, QVariant(), 1.0);
-        addAccount(u"o'hara\"; DROP TABLE CUENTAS; --"_s, u"q"_s, u"2:05:00"_s, 1.25);
-        addAccount(u"ana"_s, u"otra"_s, u"9:00:00"_s, 2.0); // a later row of the same name
-    }
-
-    void addAccount(const QString& user, const QVariant& password, const QVariant& time,
-                    double rate)
-    {
-        QVERIFY(store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) "
-                           u"VALUES (?, ?, ?, ?)"_s,
-                           {user, password, time, rate}));
-    }
-
-    QString storedPassword(const QString& user)
-    {
-        return store.scalar(u"SELECT PASSWORD FROM CUENTAS WHERE USER = ? ORDER BY rowid"_s, {user})
-            .toString();
-    }
-
-    int journalRows() { return store.scalar(u"SELECT COUNT(*) FROM INFORMES"_s).toInt(); }
+// A request received from PC02: PC02's changes (see changed), the refreshes of the command
+// enabling, what is sent to PC02, what runs on the store first, the messages list's first row,
+// and whether the operator is told the store failed.
+struct Request {
+    QString text{}, after{};
+    int refreshes = 0;
+    QString sent{}, setup{}, listed{};
+    bool fails = false;
 };
 
 } // namespace
@@ -74,580 +81,242 @@ struct Counter : test::CounterServices {
 class TestRequests : public QObject {
     Q_OBJECT
 private slots:
-    void simpleRequests_data();
-    void simpleRequests();
-    void accountLogin_data();
-    void accountLogin();
-    void firstLoginSetsThePassword();
-    void logoutLeavesTheStateCode();
-    void hostileInputLeavesTheStoreAlone();
-
-    void lock_data();
-    void lock();
-    void toolbarLockAsksWhenConfigured_data();
-    void toolbarLockAsksWhenConfigured();
-    void agentCommands_data();
-    void agentCommands();
-    void shutdownAllSkipsClosedStations();
-    void chatRows();
-    void commandsNeedAStation();
-
-    void icons_data();
-    void icons();
+    void requests_data();
+    void requests();
+    void commands_data();
+    void commands();
+    void sendingAndChat();
     void commandEnabling_data();
     void commandEnabling();
 };
 
-void TestRequests::simpleRequests_data()
+void TestRequests::requests_data()
 {
-    QTest::addColumn<QString>("code");     // station's state code before
-    QTest::addColumn<QString>("text");     // received
-    QTest::addColumn<QString>("pcnames");  // after
-    QTest::addColumn<QString>("mac");      // after
-    QTest::addColumn<QString>("newCode");  // after
-    QTest::addColumn<QString>("modo");     // after
-    QTest::addColumn<QStringList>("sent"); // to the station
-    QTest::addColumn<int>("refreshes");    // of the command enabling
-
-    const QString none = u"-"_s;
-    QTest::newRow("name in upper case") << ""
-                                        << "GETNAME#LVX#pc03" << u"\\\\PC03"_s << none << ""
-                                        << "" << QStringList() << 1;
-    QTest::newRow("two messages in one read are one")
-        << ""
-        << "GETNAME#LVX#PC1GETMAC#LVX#AA" << u"\\\\PC1GETMAC"_s << none << ""
-        << "" << QStringList() << 1;
-    QTest::newRow("mac in upper case") << ""
-                                       << "GETMAC#LVX#aa:bb:0c" << none << "AA:BB:0C"
-                                       << ""
-                                       << "" << QStringList() << 1;
-    QTest::newRow("missing field ignored") << ""
-                                           << "GETMAC" << none << none << ""
-                                           << "" << QStringList() << 0;
-    QTest::newRow("display name asked") << ""
-                                        << "GETNAMEX#LVX#extra" << none << none << ""
-                                        << "" << QStringList{u"GETNAMEX#LVX#PC02#LVXF#"_s} << 1;
-    QTest::newRow("counter start press") << "2"
-                                         << "GETSTART2" << none << none << "1"
-                                         << "CONTADOR" << QStringList() << 0;
-    QTest::newRow("prepaid start press") << "4"
-                                         << "GETSTART2#LVX#x" << none << none << "3"
-                                         << "PREPAGO" << QStringList() << 0;
-    QTest::newRow("start press while running") << "1"
-                                               << "GETSTART2" << none << none << "1"
-                                               << "" << QStringList() << 0;
-    QTest::newRow("terminator is part of the keyword") << "2"
-                                                       << "GETSTART2#LVXF#" << none << none << "2"
-                                                       << "" << QStringList() << 1;
-    QTest::newRow("keyword compared with case") << "2"
-                                                << "getstart2" << none << none << "2"
-                                                << "" << QStringList() << 1;
-    QTest::newRow("login without password field ignored")
-        << ""
-        << "GETSTART#LVX#ana" << none << none << ""
-        << "" << QStringList() << 0;
-}
-
-void TestRequests::simpleRequests()
-{
-    QFETCH(QString, code);
-    QFETCH(QString, text);
-    QFETCH(QString, pcnames);
-    QFETCH(QString, mac);
-    QFETCH(QString, newCode);
-    QFETCH(QString, modo);
-    QFETCH(QStringList, sent);
-    QFETCH(int, refreshes);
-
-    Counter c;
-    c.stations.update(1, [&](Station& s) {
-        s.LSTCLWA = code;
-        s.pcnames = s.LSTMACS = u"-"_s;
-    });
-    QSignalSpy refreshed(&c.requests, &RequestDispatcher::stationCommandsChanged);
-    c.requests.dispatch(1, text);
-
-    const Station& s = c.stations.at(1);
-    QCOMPARE(s.pcnames, pcnames);
-    QCOMPARE(s.LSTMACS, mac);
-    QCOMPARE(s.LSTCLWA, newCode);
-    QCOMPARE(s.modo, modo);
-    QCOMPARE(c.links.sentTo(1), sent);
-    QCOMPARE(refreshed.count(), refreshes);
-    QCOMPARE(c.stations.at(0), station(u"PC01"_s)); // the other stations are not touched
-}
-
-void TestRequests::accountLogin_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("elsewhere"); // "Usuario" shown at PC01
-    QTest::addColumn<QString>("reply");     // MSGBOX3 text, "" for none
-    QTest::addColumn<bool>("accepted");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("credit");
-
-    QTest::newRow("accepted") << "GETSTART#LVX#ana#LVX#Clave"
-                              << ""
-                              << "" << true << "0,8"
-                              << "1:00:00";
-    QTest::newRow("name in another case finds the account") << "GETSTART#LVX#ANA#LVX#Clave"
-                                                            << ""
-                                                            << "" << true << "0,8"
-                                                            << "1:00:00";
-    QTest::newRow("password compared with case") << "GETSTART#LVX#ana#LVX#clave"
-                                                 << "" << Wrong << false << ""
-                                                 << "";
-    QTest::newRow("second row of a name is never used") << "GETSTART#LVX#ana#LVX#otra"
-                                                        << "" << Wrong << false << ""
-                                                        << "";
-    QTest::newRow("unknown user") << "GETSTART#LVX#nadie#LVX#x"
-                                  << "" << Wrong << false << ""
-                                  << "";
-    QTest::newRow("seconds are no credit") << "GETSTART#LVX#cero#LVX#x"
-                                           << "" << NoCredit << false << ""
-                                           << "";
-    QTest::newRow("no time is no credit") << "GETSTART#LVX#nulo#LVX#x"
-                                          << "" << NoCredit << false << ""
-                                          << "";
-    QTest::newRow("no credit is told before a wrong password") << "GETSTART#LVX#cero#LVX#mal"
-                                                               << "" << NoCredit << false << ""
-                                                               << "";
-    QTest::newRow("logged in elsewhere: silence") << "GETSTART#LVX#ana#LVX#mal"
-                                                  << "ana"
-                                                  << "" << false << ""
-                                                  << "";
-    QTest::newRow("elsewhere in another case is not the same") << "GETSTART#LVX#ana#LVX#Clave"
-                                                               << "ANA"
-                                                               << "" << true << "0,8"
-                                                               << "1:00:00";
+    QTest::addColumn<Request>("r");
+    const auto pc = [](const char* name, const QString& set) -> QString {
+        return u"UPDATE CYBER SET "_s + set + u" WHERE PC = '"_s + name + u'\'';
+    };
+    const auto code = [&](const char* c) { return pc("PC02", u"LSTVARX = '"_s + c + u'\''); };
+    // An account session begins: prepaid, the account's time and rate, nothing charged yet.
+    const auto login = [](const QString& user, const char* credit, const char* rate) -> QString {
+        return u"modo=PREPAGO|code=3|usuario="_s + user + u"|vartipex3="_s + credit + u"|rate="_s +
+               rate + u"|vartipex2=0:00:00|total=0,00|vartipex=0,00|tarifm="_s;
+    };
+    const QString wrong = u"MSGBOX3#LVX#Usuario/Contraseña INCORRECTA#LVXF#"_s;
+    const QString noCredit = u"MSGBOX3#LVX#Cuenta sin credito...#LVXF#"_s;
+    const QString ana = login(u"ana"_s, "1:00:00", "0,8");
+    const QString full = u"CREATE TRIGGER full BEFORE UPDATE ON CYBER BEGIN SELECT RAISE(ABORT, "
+                         u"'disco lleno'); END"_s;
+    const QString session = pc("PC02", "MODALIDAD = 'PREPAGO', LSTVARX = '3', CLIENTE = 'ana', "
+                                       "TARIFA = 0.11, TIEMPO = '0:59:10', vartipex2 = '0:00:50', "
+                                       "vartipex3 = '1:00:00'");
+    const QString longText(MessageList::MaxTextLength + 1, u'x');
+    using R = Request;
+    QTest::newRow("name, upper case") << R{"GETNAME#LVX#pc1getmac#LVX#AA", "name=\\\\PC1GETMAC", 1};
+    QTest::newRow("mac in upper case") << R{"GETMAC#LVX#aa:bb:0c", "mac=AA:BB:0C", 1};
+    QTest::newRow("missing name") << R{"GETNAME"};
+    QTest::newRow("missing mac") << R{"GETMAC"};
+    QTest::newRow("missing message") << R{"MSGBOX"};
+    QTest::newRow("missing password") << R{"GETSTART#LVX#ana"};
+    QTest::newRow("display name asked") << R{"GETNAMEX#LVX#x", {}, 1, "GETNAMEX#LVX#PC02#LVXF#"};
+    QTest::newRow("customer message") << R{"MSGBOX#LVX#¿Y el café?", {}, 1, {}, {}, "¿Y el café?"};
+    QTest::newRow("long message is cut") << R{
+        "MSGBOX#LVX#" + longText, {}, 1, {}, {}, longText.left(MessageList::MaxTextLength) + u'…'};
+    QTest::newRow("counter start") << R{"GETSTART2", "code=1|modo=CONTADOR", 0, {}, code("2")};
+    QTest::newRow("prepaid start") << R{"GETSTART2#LVX#", "code=3|modo=PREPAGO", 0, {}, code("4")};
+    QTest::newRow("start press while running") << R{"GETSTART2", {}, 0, {}, code("1")};
+    QTest::newRow("start press on a free station") << R{"GETSTART2"};
+    QTest::newRow("terminator in the keyword") << R{"GETSTART2#LVXF#", {}, 1, {}, code("2")};
+    QTest::newRow("keyword compared with case") << R{"getstart2", {}, 1, {}, code("2")};
+    QTest::newRow("login, extra field") << R{"GETSTART#LVX#ana#LVX#Clave#LVX#x", ana, 1};
+    QTest::newRow("login, every letter ignores case")
+        << R{"GETSTART#LVX#MUÑOZ#LVX#Ñu", login(u"MUÑOZ"_s, "0:10:00", "1"), 1};
+    QTest::newRow("password compared with case") << R{"GETSTART#LVX#ana#LVX#clave", {}, 0, wrong};
+    QTest::newRow("later rows of a name unused") << R{"GETSTART#LVX#ana#LVX#otra", {}, 0, wrong};
+    QTest::newRow("unknown user") << R{"GETSTART#LVX#nadie#LVX#x", {}, 0, wrong};
+    QTest::newRow("seconds are no credit") << R{"GETSTART#LVX#cero#LVX#x", {}, 0, noCredit};
+    QTest::newRow("no time is no credit") << R{"GETSTART#LVX#nulo#LVX#x", {}, 0, noCredit};
+    QTest::newRow("no credit, before password") << R{"GETSTART#LVX#cero#LVX#mal", {}, 0, noCredit};
+    QTest::newRow("no credit, before logged in elsewhere")
+        << R{"GETSTART#LVX#cero#LVX#x", {}, 0, noCredit, pc("PC01", "CLIENTE = 'cero'")};
+    QTest::newRow("logged in elsewhere: silence")
+        << R{"GETSTART#LVX#ana#LVX#mal", {}, 0, {}, pc("PC01", "CLIENTE = 'ana'")};
+    QTest::newRow("elsewhere in another case is not the same")
+        << R{"GETSTART#LVX#ana#LVX#Clave", ana, 1, {}, pc("PC01", "CLIENTE = 'ANA'")};
     QTest::newRow("quotes and SQL are a name")
-        << "GETSTART#LVX#o'hara\"; DROP TABLE CUENTAS; --#LVX#q"
-        << ""
-        << "" << true << "1,25"
-        << "2:05:00";
-    QTest::newRow("extra fields ignored") << "GETSTART#LVX#ana#LVX#Clave#LVX#more"
-                                          << ""
-                                          << "" << true << "0,8"
-                                          << "1:00:00";
+        << R{"GETSTART#LVX#" + Hostile + "#LVX#q", login(Hostile, "2:05:00", "1,25"), 1};
+    QTest::newRow("accounts unreadable") << R{"GETSTART#LVX#ana#LVX#Clave",           {}, 0,   {},
+                                              "ALTER TABLE CUENTAS RENAME TO VIEJAS", {}, true};
+    // Refused as a whole: the first login's password is not kept either.
+    QTest::newRow("not stored") << R{"GETSTART#LVX#beto#LVX#Nueva", {}, 0, {}, full, {}, true};
+    QTest::newRow("logout: the state code and the times stay")
+        << R{"GETOUT", "modo=|usuario=|tiempo=0:00:00|sub=0,00", 1, {}, session};
 }
 
-void TestRequests::accountLogin()
+// Each request changes PC02 only, and what changes is in the store at once, without a tick.
+void TestRequests::requests()
 {
-    QFETCH(QString, text);
-    QFETCH(QString, elsewhere);
-    QFETCH(QString, reply);
-    QFETCH(bool, accepted);
-    QFETCH(QString, rate);
-    QFETCH(QString, credit);
+    QFETCH(Request, r);
+    Counter c(r.setup);
+    const std::vector<Station> before = c.stations.stations();
+    const QVariant accounts = c.accounts();
+    QSignalSpy refreshed(&c.requests, &RequestDispatcher::stationCommandsChanged);
+    QSignalSpy failed(&c.requests, &RequestDispatcher::storeFailed);
+    c.requests.dispatch(1, r.text);
+    QCOMPARE(c.stations.at(1), changed(before[1], r.after));
+    QVERIFY(c.stations.at(0) == before[0] && c.stations.at(2) == before[2]);
+    QCOMPARE(c.stored(), c.stations.at(1));
+    QCOMPARE(c.accounts(), accounts);
+    QCOMPARE(c.links.sentTo(1), r.sent.isEmpty() ? QStringList() : QStringList{r.sent});
+    QCOMPARE(c.links.sent.size(), r.sent.isEmpty() ? 0 : 1);
+    QCOMPARE(c.messages.rows().value(0).mensaje, r.listed);
+    QCOMPARE(refreshed.count(), r.refreshes);
+    QCOMPARE(failed.count() + c.prompts.notified.size(), r.fails ? 1 : 0);
+}
 
+void TestRequests::commands_data()
+{
+    // An operator's command on PC02 ("lock", "toolbar" or an agent command's token, sent only on
+    // Yes) | the answer | mode | time | questitolock | restorecounters ("_" a blank) | journalled |
+    // total after ("": unchanged) | the question. The menu's lock never asks, the toolbar's may.
+    test::addRows(R"(
+    counter under a minute |lock   | |CONTADOR|0:00:59|1 |1 |0|0,00|
+    counter of a minute    |lock   | |CONTADOR|0:01:00|1 |1 |1|0,00|
+    counter of an hour     |lock   | |CONTADOR|1:00:05|1 |1 |1|0,00|
+    prepaid not journalled |lock   | |PREPAGO |0:20:00|1 |1 |0|0,00|
+    counters kept          |lock   | |CONTADOR|0:05:00|1 |0 |1|7,25|
+    only exactly 1 restores|lock   | |CONTADOR|0:05:00|1 |1_|1|7,25|
+    toolbar, not configured|toolbar| |CONTADOR|0:05:00|0 |1 |1|0,00|
+    toolbar, asked, yes    |toolbar|y|CONTADOR|0:05:00|1 |1 |1|0,00|Desea bloquear ? \nPuesto :PC02
+    toolbar, asked, no     |toolbar|n|CONTADOR|0:05:00|1 |1 |0|    |Desea bloquear ? \nPuesto :PC02
+    toolbar, only 1 asks   |toolbar| |CONTADOR|0:05:00|1_|1 |1|0,00|
+    close programs         |9      |y|        |       |  |  |0|    |Cerrar programas abiertos ? en PC02
+    close agent            |5      |y|        |       |  |  |0|    |Cerrar Vigilo en PC02
+    close session          |8      |y|        |       |  |  |0|    |Cerrar sesion PC02
+    restart                |7      |y|        |       |  |  |0|    |Reiniciar Puesto PC02
+    shut down              |6      |y|        |       |  |  |0|    |Apagar Puesto PC02
+    shut down, answered no |6      |n|        |       |  |  |0|    |Apagar Puesto PC02
+    )");
+}
+
+void TestRequests::commands()
+{
+    QFETCH(QStringList, f);
     Counter c;
-    c.stations.update(0, [&](Station& s) { s.usuario = elsewhere; });
-    c.stations.update(1, [](Station& s) {
-        s.TARIFM = u"TC"_s;
-        s.vartipex = u"1,50"_s; // left by an earlier session
-        s.total = u"3,00"_s;
+    c.memory.write(u"questitolock"_s, f[4].replace(u'_', u' '));
+    c.memory.write(u"restorecounters"_s, f[5].replace(u'_', u' '));
+    c.prompts.answerNext(f[1] == u"y"); // asked only when the row has a question
+    c.stations.update(1, [&](Station& s) {
+        s = changed(s, u"code=1|vartipex3=1:00:00|usuario=luis|sub=1,25|vartipex=1,25|total=7,25|"
+                       u"modo=%1|tiempo=%2|vartipex2=%2"_s.arg(f[2], f[3]));
     });
     const Station before = c.stations.at(1);
-    QSignalSpy refreshed(&c.requests, &RequestDispatcher::stationCommandsChanged);
-    c.requests.dispatch(1, text);
+    static const QStringList tokens{u"9"_s, u"5"_s, u"8"_s, u"7"_s, u"6"_s}; // as AgentCommand
+    if (f[0] == u"lock")
+        QVERIFY(c.commands.LOCKPC(1));
+    else if (f[0] == u"toolbar")
+        c.commands.LockPC2(1);
+    else
+        c.commands.send(1, RemoteCommands::AgentCommand(tokens.indexOf(f[0])));
+    QCOMPARE(c.prompts.questions,
+             f[1].isEmpty() ? QStringList() : QStringList{f[8].replace(u"\\n"_s, u"\n"_s)});
+    const QString sent = f[0] + u"#LVX#"_s + f[0] + u"#LVXF#"_s;
+    QCOMPARE(c.links.sentTo(1).join(u'\n'), tokens.contains(f[0]) && f[1] == u"y" ? sent : u""_s);
+    QCOMPARE(c.journalRows().join(u'\n'),
+             f[6] == u"1" ? u"1,25|luis|PC02|CONTADOR|Marta"_s : u""_s);
+    const QString free = u"modo=|code=|usuario=|tiempo=0:00:00|sub=0,00|vartipex=0,00|"
+                         u"vartipex2=0:00:00|vartipex3=0:00:00|total="_s;
+    QCOMPARE(c.stations.at(1), f[7].isEmpty() ? before : changed(before, free + f[7]));
+    if (!f[7].isEmpty())
+        QCOMPARE(c.stored(), c.stations.at(1)); // with its journal row, at once
+}
 
-    QCOMPARE(c.links.sentTo(1), reply.isEmpty()
-                                    ? QStringList()
-                                    : QStringList{u"MSGBOX3#LVX#"_s + reply + u"#LVXF#"_s});
-    QCOMPARE(refreshed.count(), accepted ? 1 : 0);
-    QCOMPARE(c.store.scalar(u"SELECT COUNT(*) FROM CUENTAS"_s).toInt(), 6);
-    const Station& s = c.stations.at(1);
-    if (!accepted) {
-        QCOMPARE(s, before);
-        return;
+// What goes out to the stations, the chat rows of both sides (MSGBOX or MSGBOX2 by the operator's
+// right) and a flooding station.
+void TestRequests::sendingAndChat()
+{
+    Counter c;
+    for (int index : {-1, 3}) { // no station: nothing at all
+        c.commands.send(index, RemoteCommands::AgentCommand::ShutDown);
+        c.commands.LOCKPC(index);
+        c.commands.LockPC2(index);
+        c.commands.setVolume(index, 10);
+        QVERIFY(!c.commands.chat(index, u"hola"_s));
+        c.requests.dispatch(index, u"GETNAMEX"_s);
+        UPDATEICONS(c.stations, index);
     }
-    QCOMPARE(s.LSTCLWA, u"3"_s);
-    QCOMPARE(s.modo, u"PREPAGO"_s);
-    QCOMPARE(s.usuario, Wire::split(text).at(1)); // as typed
-    QCOMPARE(s.LSTTARBAS, rate);
-    QCOMPARE(s.vartipex3, credit);
-    QCOMPARE(s.vartipex2, u"0:00:00"_s);
-    QCOMPARE(s.sub, u"0,00"_s);
-    QCOMPARE(s.total, u"0,00"_s);
-    QCOMPARE(s.vartipex, u"0,00"_s);
-    QCOMPARE(s.TARIFM, QString());
-}
-
-void TestRequests::firstLoginSetsThePassword()
-{
-    Counter c;
-    c.requests.dispatch(2, u"GETSTART#LVX#Beto#LVX#Nueva"_s);
-    QCOMPARE(c.stations.at(2).usuario, u"Beto"_s);
-    QCOMPARE(c.storedPassword(u"beto"_s), u"Nueva"_s);
-
-    c.requests.dispatch(2, u"GETOUT"_s);
-    c.requests.dispatch(0, u"GETSTART#LVX#beto#LVX#otra"_s);
-    QCOMPARE(c.links.sentTo(0), QStringList{u"MSGBOX3#LVX#"_s + Wrong + u"#LVXF#"_s});
-    QCOMPARE(c.storedPassword(u"beto"_s), u"Nueva"_s);
-    c.requests.dispatch(0, u"GETSTART#LVX#beto#LVX#Nueva"_s);
-    QCOMPARE(c.stations.at(0).LSTCLWA, u"3"_s);
-}
-
-void TestRequests::logoutLeavesTheStateCode()
-{
-    Counter c;
-    c.requests.dispatch(1, u"GETSTART#LVX#ana#LVX#Clave"_s);
-    c.stations.update(1, [](Station& s) {
-        s.tiempo = u"0:59:10"_s;
-        s.vartipex2 = u"0:00:50"_s;
-        s.sub = u"0,11"_s;
-    });
-    QSignalSpy refreshed(&c.requests, &RequestDispatcher::stationCommandsChanged);
-    c.requests.dispatch(1, u"GETOUT"_s);
-
-    const Station& s = c.stations.at(1);
-    QCOMPARE(s.modo, QString());
-    QCOMPARE(s.usuario, QString());
-    QCOMPARE(s.tiempo, u"0:00:00"_s);
-    QCOMPARE(s.sub, u"0,00"_s);
-    QCOMPARE(s.LSTCLWA, u"3"_s);
-    QCOMPARE(s.vartipex2, u"0:00:50"_s);
-    QCOMPARE(s.vartipex3, u"1:00:00"_s);
-    QCOMPARE(refreshed.count(), 1);
-    QCOMPARE(c.store.scalar(u"SELECT TIMERES FROM CUENTAS WHERE USER = 'ana' ORDER BY rowid"_s),
-             QVariant(u"1:00:00"_s));
-}
-
-// Whatever an agent sends, the console goes on, the store keeps its rows and the other stations
-// are left alone.
-void TestRequests::hostileInputLeavesTheStoreAlone()
-{
-    Counter c;
-    const QString accounts =
-        u"SELECT group_concat(USER || PASSWORD || TIMERES, '|') FROM CUENTAS"_s;
-    const QVariant before = c.store.scalar(accounts);
-
-    QList<QByteArray> inputs{QByteArray(),
-                             QByteArray("#LVX#").repeated(1000),
-                             QByteArray("GETNAME#LVX#") + QByteArray(4 << 20, 'x'),
-                             QByteArray("MSGBOX#LVX#\x81\x8d\x8f\x90\x9d\xff\x00z", 20),
-                             QByteArray("GETSTART#LVX#' OR '1'='1#LVX#' OR '1'='1"),
-                             QByteArray("GETSTART#LVX#%#LVX#_")};
-    QRandomGenerator random(20261206);
-    for (int i = 0; i < 300; ++i) {
-        QByteArray bytes(random.bounded(64), Qt::Uninitialized);
-        for (char& b : bytes)
-            b = char(random.bounded(256));
-        // Valid keywords with random fields reach the handlers.
-        static const char* const keywords[] = {"GETNAME", "GETMAC",    "GETSTART", "MSGBOX",
-                                               "GETOUT",  "GETSTART2", "GETNAMEX"};
-        inputs << QByteArray(keywords[i % 7]) + "#LVX#" + bytes << bytes;
-    }
-    for (const QByteArray& input : inputs)
-        c.requests.dispatchBytes(1, input);
-    c.requests.dispatchBytes(7, "GETNAME#LVX#fuera"); // not a listed station
-
-    QCOMPARE(c.store.scalar(accounts), before);
-    QCOMPARE(c.stations.at(0), station(u"PC01"_s));
-    QCOMPARE(c.stations.at(2), station(u"PC03"_s));
-    QVERIFY(c.stations.at(1).pcnames.startsWith(u"\\\\"_s));
-}
-
-void TestRequests::lock_data()
-{
-    QTest::addColumn<QString>("modo");
-    QTest::addColumn<QString>("tiempo");
-    QTest::addColumn<QString>("restore");
-    QTest::addColumn<int>("journalRows");
-    QTest::addColumn<QString>("total");
-
-    QTest::newRow("counter under a minute") << "CONTADOR"
-                                            << "0:00:59"
-                                            << "1" << 0 << "0,00";
-    QTest::newRow("counter of a minute") << "CONTADOR"
-                                         << "0:01:00"
-                                         << "1" << 1 << "0,00";
-    QTest::newRow("counter of an hour") << "CONTADOR"
-                                        << "1:00:05"
-                                        << "1" << 1 << "0,00";
-    QTest::newRow("prepaid is not journalled") << "PREPAGO"
-                                               << "0:20:00"
-                                               << "1" << 0 << "0,00";
-    QTest::newRow("waiting") << "EN ESPERA"
-                             << "0:00:00"
-                             << "1" << 0 << "0,00";
-    QTest::newRow("counters kept") << "CONTADOR"
-                                   << "0:05:00"
-                                   << "0" << 1 << "7,25";
-}
-
-void TestRequests::lock()
-{
-    QFETCH(QString, modo);
-    QFETCH(QString, tiempo);
-    QFETCH(QString, restore);
-    QFETCH(int, journalRows);
-    QFETCH(QString, total);
-
-    Counter c;
-    c.memory.write(u"restorecounters"_s, restore);
-    c.stations.update(1, [&](Station& s) {
-        s.modo = modo;
-        s.LSTCLWA = u"1"_s;
-        s.tiempo = s.vartipex2 = tiempo;
-        s.vartipex3 = u"1:00:00"_s;
-        s.usuario = u"luis"_s;
-        s.sub = s.vartipex = u"1,25"_s;
-        s.total = u"7,25"_s;
-    });
-    QSignalSpy journalChanged(&c.commands, &RemoteCommands::journalChanged);
-    c.commands.LOCKPC(1);
-
-    const Station& s = c.stations.at(1);
-    QCOMPARE(s.modo, QString());
-    QCOMPARE(s.LSTCLWA, QString());
-    QCOMPARE(s.usuario, QString());
-    QCOMPARE(s.tiempo, u"0:00:00"_s);
-    QCOMPARE(s.vartipex2, u"0:00:00"_s);
-    QCOMPARE(s.vartipex3, u"0:00:00"_s);
-    QCOMPARE(s.sub, u"0,00"_s);
-    QCOMPARE(s.vartipex, u"0,00"_s);
-    QCOMPARE(s.total, total);
-    QCOMPARE(c.journalRows(), journalRows);
-    QCOMPARE(journalChanged.count(), 1);
-    if (journalRows) {
-        QCOMPARE(c.store.scalar(u"SELECT VALOR || USER || PC || DESCRIP || OPERADOR "
-                                u"FROM INFORMES"_s),
-                 QVariant(u"1.25luisPC02CONTADORMarta"_s));
-    }
-    QVERIFY(c.links.sent.isEmpty()); // the agent learns it from the next status
-}
-
-void TestRequests::toolbarLockAsksWhenConfigured_data()
-{
-    QTest::addColumn<QString>("questitolock");
-    QTest::addColumn<QList<bool>>("answers");
-    QTest::addColumn<bool>("locked");
-
-    QTest::newRow("not configured") << "0" << QList<bool>() << true;
-    QTest::newRow("asked, yes") << "1" << QList<bool>{true} << true;
-    QTest::newRow("asked, no") << "1" << QList<bool>{false} << false;
-    QTest::newRow("only exactly 1 asks") << "1 " << QList<bool>() << true;
-}
-
-void TestRequests::toolbarLockAsksWhenConfigured()
-{
-    QFETCH(QString, questitolock);
-    QFETCH(QList<bool>, answers);
-    QFETCH(bool, locked);
-
-    Counter c;
-    c.memory.write(u"questitolock"_s, questitolock);
-    c.stations.update(2, [](Station& s) { s.modo = StationMode::Counter; });
-    for (bool answer : answers)
-        c.prompts.answerNext(answer);
-    c.commands.LockPC2(2);
-    QCOMPARE(c.stations.at(2).modo.isEmpty(), locked);
-    QCOMPARE(c.prompts.questions.size(), answers.size());
-    if (!answers.isEmpty())
-        QCOMPARE(c.prompts.questions.first(), u"Desea bloquear ? \nPuesto :PC03"_s);
-
-    // The menu's lock never asks.
-    c.stations.update(2, [](Station& s) { s.modo = StationMode::Counter; });
-    c.commands.LOCKPC(2);
-    QCOMPARE(c.stations.at(2).modo, QString());
-    QCOMPARE(c.prompts.questions.size(), answers.size());
-}
-
-void TestRequests::agentCommands_data()
-{
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QString>("question");
-    QTest::addColumn<QString>("bytes");
-
-    using C = RemoteCommands::AgentCommand;
-    QTest::newRow("close programs")
-        << int(C::ClosePrograms) << "Cerrar programas abiertos ? en PC02"
-        << "9#LVX#9#LVXF#";
-    QTest::newRow("close agent") << int(C::CloseAgent) << "Cerrar Vigilo en PC02"
-                                 << "5#LVX#5#LVXF#";
-    QTest::newRow("close session") << int(C::CloseSession) << "Cerrar sesion PC02"
-                                   << "8#LVX#8#LVXF#";
-    QTest::newRow("restart") << int(C::Restart) << "Reiniciar Puesto PC02"
-                             << "7#LVX#7#LVXF#";
-    QTest::newRow("shut down") << int(C::ShutDown) << "Apagar Puesto PC02"
-                               << "6#LVX#6#LVXF#";
-}
-
-void TestRequests::agentCommands()
-{
-    QFETCH(int, command);
-    QFETCH(QString, question);
-    QFETCH(QString, bytes);
-
-    Counter c;
-    c.prompts.answerNext(false);
-    c.commands.send(1, RemoteCommands::AgentCommand(command));
-    QVERIFY(c.links.sent.isEmpty());
-    c.prompts.answerNext(true);
-    c.commands.send(1, RemoteCommands::AgentCommand(command));
-    QCOMPARE(c.prompts.questions, QStringList({question, question}));
-    QCOMPARE(c.links.sentTo(1), QStringList{bytes});
-}
-
-void TestRequests::shutdownAllSkipsClosedStations()
-{
-    Counter c;
-    c.links.closed << 1;
-    c.commands.Shutdownall();
-    QCOMPARE(c.links.sentTo(0), QStringList{u"6#LVX#6#LVXF#"_s});
-    QCOMPARE(c.links.sentTo(1), QStringList());
-    QCOMPARE(c.links.sentTo(2), QStringList{u"6#LVX#6#LVXF#"_s});
-    QVERIFY(c.prompts.questions.isEmpty());
-
-    c.commands.setVolume(2, 35);
-    QCOMPARE(c.links.sentTo(2).last(), u"SETVOL#LVX#35#LVXF#"_s);
-}
-
-void TestRequests::chatRows()
-{
-    Counter c;
-    c.clock.set(QDateTime(QDate(2026, 12, 4), QTime(9, 5, 3)));
+    QVERIFY(c.links.sent.isEmpty() && c.prompts.questions.isEmpty() && c.messages.rows().isEmpty());
+    c.links.closed << 1; // not connected: nothing goes out, nothing waits
+    c.commands.setVolume(1, 35);
+    c.sender.send(1, u"BLOCKOPT"_s, {u"0"_s, u"0"_s, u"0"_s});
+    c.sender.send(0, u"BLOCKOPT"_s, {u"4"_s, u"1"_s, QString()});
+    c.sender.SENDGEN(0, u"SHOWF"_s, QString());
     c.requests.dispatch(2, u"MSGBOX#LVX#¿Me trae un café?"_s);
     QVERIFY(c.commands.chat(0, u"Enseguida"_s));
-    c.links.closed << 1;
-    QVERIFY(c.commands.chat(1, u"Nadie escucha"_s));
+    QVERIFY(c.commands.chat(1, u"Nadie escucha"_s)); // listed though not sent
     OperatorRecord chatter{u"Jefa"_s, {}, {}};
     chatter.rights[std::size_t(Right::ChatWithServer)] = true;
     c.session.logIn(chatter);
     c.clock.set(QDateTime(QDate(2026, 12, 4), QTime(23, 59, 10)));
     QVERIFY(c.commands.chat(2, u"Ya voy"_s));
-
     using Row = MessageList::Row;
     QCOMPARE(c.messages.rows(), (QList<Row>{{u"PC03"_s, u"9:5:3"_s, u"¿Me trae un café?"_s},
                                             {u"S > PC01"_s, u"9:5:3"_s, u"Enseguida"_s},
                                             {u"S > PC02"_s, u"9:5:3"_s, u"Nadie escucha"_s},
                                             {u"S > PC03"_s, u"23:59:10"_s, u"Ya voy"_s}}));
-    QCOMPARE(c.links.sentTo(0), QStringList{u"MSGBOX#LVX#Enseguida#LVXF#"_s});
+    QCOMPARE(c.links.sentTo(0),
+             QStringList({u"BLOCKOPT#LVX#4#LVX#1#LVX##LVXF#"_s, u"SHOWF#LVX##LVXF#"_s,
+                          u"MSGBOX#LVX#Enseguida#LVXF#"_s}));
     QCOMPARE(c.links.sentTo(1), QStringList());
     QCOMPARE(c.links.sentTo(2), QStringList{u"MSGBOX2#LVX#Ya voy#LVXF#"_s});
-
-    QSignalSpy cleared(&c.messages, &MessageList::cleared);
+    QSignalSpy dropped(&c.messages, &MessageList::rowsDropped);
+    for (qsizetype i = 0; i < MessageList::MaxRows - 1; ++i)
+        c.requests.dispatch(1, u"MSGBOX#LVX#"_s + QString::number(i));
+    QCOMPARE(c.messages.rows().size(), MessageList::MaxRows);
+    QCOMPARE(c.messages.rows().first().mensaje, u"Ya voy"_s); // the newest rows are kept
+    QCOMPARE(c.messages.rows().last().mensaje, QString::number(MessageList::MaxRows - 2));
+    QCOMPARE(dropped.count(), 3);
     c.commands.clearMessages();
     QVERIFY(c.messages.rows().isEmpty());
-    QCOMPARE(cleared.count(), 1);
-}
-
-void TestRequests::commandsNeedAStation()
-{
-    Counter c;
-    c.stations.update(0, [](Station& s) { s.modo = StationMode::Counter; });
-    for (int index : {-1, 3}) {
-        c.commands.LOCKPC(index);
-        c.commands.LockPC2(index);
-        c.commands.send(index, RemoteCommands::AgentCommand::ShutDown);
-        c.commands.setVolume(index, 10);
-        QVERIFY(!c.commands.chat(index, u"hola"_s));
-    }
-    QVERIFY(c.links.sent.isEmpty());
-    QVERIFY(c.prompts.questions.isEmpty());
-    QVERIFY(c.messages.rows().isEmpty());
-    QCOMPARE(c.stations.at(0).modo, u"CONTADOR"_s);
-}
-
-void TestRequests::icons_data()
-{
-    QTest::addColumn<QString>("modo");
-    QTest::addColumn<QString>("link");
-    QTest::addColumn<QString>("icon");
-    QTest::newRow("busy, connected") << "PREPAGO"
-                                     << "1"
-                                     << "imghabilitar";
-    QTest::newRow("waiting, connected") << "EN ESPERA"
-                                        << "1"
-                                        << "imghabilitar";
-    QTest::newRow("free, connected") << ""
-                                     << "1"
-                                     << "imgbloqueado";
-    QTest::newRow("busy, lost") << "CONTADOR"
-                                << "0"
-                                << "imgdesconectado";
-    QTest::newRow("free, never tried") << ""
-                                       << ""
-                                       << "imgdesconectado";
-}
-
-void TestRequests::icons()
-{
-    QFETCH(QString, modo);
-    QFETCH(QString, link);
-    QFETCH(QString, icon);
-    StationTable table;
-    Station s = station(u"PC01"_s, {}, modo);
-    s.LSTESTTUS = link;
-    table.setStations({s});
-    QSignalSpy changed(&table, &StationTable::stationChanged);
-    UPDATEICONS(table, 0);
-    UPDATEICONS(table, 0);
-    UPDATEICONS(table, 1);
-    QCOMPARE(table.at(0).icon, icon);
-    QCOMPARE(changed.count(), icon == s.icon ? 0 : 1); // an unchanged icon is not set again
 }
 
 void TestRequests::commandEnabling_data()
 {
-    QTest::addColumn<QString>("modo");
-    QTest::addColumn<QString>("usuario");
-    QTest::addColumn<bool>("right");
-    QTest::addColumn<int>("count");
-    // habilitar bloquear cobrar modo aumentar intercambiar; menu habilitar bloquear aumentar
-    QTest::addColumn<QString>("enabled");
-
-    QTest::newRow("free") << ""
-                          << "" << true << 3 << "100001 100";
-    QTest::newRow("free, one station") << ""
-                                       << "" << true << 1 << "100000 100";
-    QTest::newRow("counter") << "CONTADOR"
-                             << "" << true << 3 << "011101 010";
-    QTest::newRow("counter with customer") << "CONTADOR"
-                                           << "ana" << true << 3 << "010101 010";
-    QTest::newRow("waiting") << "EN ESPERA"
-                             << "" << true << 3 << "011101 010";
-    QTest::newRow("prepaid with right") << "PREPAGO"
-                                        << "" << true << 3 << "011111 011";
-    QTest::newRow("prepaid without right") << "PREPAGO"
-                                           << "" << false << 2 << "011101 011";
-    QTest::newRow("account session") << "PREPAGO"
-                                     << "ana" << true << 3 << "010011 011";
-    QTest::newRow("account session without right") << "PREPAGO"
-                                                   << "ana" << false << 3 << "010001 011";
+    // The selected station's mode | customer | the operator's right to add credit | the number of
+    // stations | what is enabled: habilitar bloquear cobrar modo aumentar intercambiar, menu
+    // habilitar bloquear aumentar intercambiar.
+    test::addRows(R"(
+    free                          |         |   |1|3|100001 1001
+    free, one station             |         |   |1|1|100000 1000
+    counter                       |CONTADOR |   |1|3|011101 0101
+    counter with customer         |CONTADOR |ana|1|3|010101 0101
+    waiting                       |EN ESPERA|   |1|3|011101 0101
+    prepaid with right            |PREPAGO  |   |1|3|011111 0111
+    prepaid without right         |PREPAGO  |   |0|2|011101 0111
+    account session               |PREPAGO  |ana|1|3|010011 0111
+    account session without right |PREPAGO  |ana|0|3|010001 0111
+    )");
 }
 
 void TestRequests::commandEnabling()
 {
-    QFETCH(QString, modo);
-    QFETCH(QString, usuario);
-    QFETCH(bool, right);
-    QFETCH(int, count);
-    QFETCH(QString, enabled);
-
+    QFETCH(QStringList, f);
     StationTable table;
-    std::vector<Station> list(std::size_t(count), station(u"PC09"_s));
-    list[0] = station(u"PC01"_s, u"1"_s, modo, usuario);
+    std::vector<Station> list(f[3].toUInt());
+    list[0] = changed(list[0], u"modo=%1|usuario=%2"_s.arg(f[0], f[1]));
     table.setStations(list);
     OperatorSession session;
     OperatorRecord op{u"Marta"_s, {}, {}};
-    op.rights[std::size_t(Right::IncrementAccounts)] = right;
+    op.rights[std::size_t(Right::IncrementAccounts)] = f[2] == u"1";
     session.logIn(op);
-
     const StationCommands c = EnDisOpc(table, 0, session, StationCommands());
     QString got;
-    for (bool b : {c.habilitar, c.bloquear, c.cobrar, c.modo, c.aumentar, c.intercambiar})
+    for (bool b : {c.habilitar, c.bloquear, c.cobrar, c.modo, c.aumentar, c.intercambiar,
+                   c.menuHabilitar, c.menuBloquear, c.menuAumentar, c.menuIntercambiar})
         got += b ? u'1' : u'0';
-    got += u' ';
-    for (bool b : {c.menuHabilitar, c.menuBloquear, c.menuAumentar})
-        got += b ? u'1' : u'0';
-    QCOMPARE(got, enabled);
-    QCOMPARE(c.menuIntercambiar, c.intercambiar);
-
+    QCOMPARE(got.insert(6, u' '), f[4]);
     // No selection, or no station: nothing changes.
-    StationCommands mixed;
-    mixed.bloquear = false;
+    const StationCommands mixed{true, false};
     QCOMPARE(EnDisOpc(table, -1, session, mixed), mixed);
     QCOMPARE(EnDisOpc(StationTable(), 0, session, mixed), mixed);
 }

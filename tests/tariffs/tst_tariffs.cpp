@@ -6,30 +6,20 @@
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
-using Rows = std::vector<CompoundRow>;
-Q_DECLARE_METATYPE(Rows)
-
 namespace {
 
-// Rows "end=price" separated by blanks; a price "-" has no value: "15=0.20 abc=- 60=0.60".
-Rows rows(const QString& text)
+// Compound rows "end=price" separated by blanks, "-" for a price without value; "B" stands for
+// the usual blocks 15, 30, 45 and 60 at 0,20 0,40 0,50 0,60.
+std::vector<CompoundRow> rows(const QString& text)
 {
-    Rows result;
-    for (const QString& item : text.split(u' ', Qt::SkipEmptyParts)) {
-        const QStringList parts = item.split(u'=');
-        CompoundRow row{parts[0], std::nullopt};
-        if (parts[1] != u"-"_s)
-            row.tarif = Money::fromDouble(parts[1].toDouble());
-        result.push_back(row);
+    std::vector<CompoundRow> result;
+    const QString items = text == u"B" ? u"15=0.20 30=0.40 45=0.50 60=0.60"_s : text;
+    for (const QString& item : items.split(u' ', Qt::SkipEmptyParts)) {
+        result.push_back({item.section(u'=', 0, 0), std::nullopt});
+        if (!item.endsWith(u"=-"))
+            result.back().tarif = Money::fromDouble(item.section(u'=', 1).toDouble());
     }
     return result;
-}
-
-const QString Blocks = u"15=0.20 30=0.40 45=0.50 60=0.60"_s;
-
-Tariff tariff(const QString& tipo, double tarifa = 0)
-{
-    return Tariff{1, u"T"_s, tarifa, 0, tipo};
 }
 
 } // namespace
@@ -38,237 +28,102 @@ class TestTariffs : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { test::pinCafeLocale(); }
-    void storeReadsTariffsInTableOrder();
-    void compoundRowsStopAtAnotherName();
-    void storeFailsWithoutTable();
-    void workingValuesKeepTwoDecimals_data();
-    void workingValuesKeepTwoDecimals();
-    void timeToMoney_data();
-    void timeToMoney();
-    void moneyToTime_data();
-    void moneyToTime();
-    void secondsToTimeText_data();
-    void secondsToTimeText();
+
+    void storeOffersReadableTariffsAndFiltersCompoundRows()
+    {
+        test::TempStore t;
+        QVERIFY(t.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
+                       u"('Zeta', 1.5, 0.25, 'ST'), ('Texto', '2,75', 'abc', 'ST'), "
+                       u"('Alfa', '2,75', NULL, 'PR'), ('Cara', 1e300, 1, 'ST'), "
+                       u"('Minimo caro', 1, 1e300, 'ST'), (NULL, NULL, NULL, NULL)"_s));
+        TariffStore store(t.db());
+        const std::vector<Tariff> list = store.tariffs().value_or(std::vector<Tariff>());
+        QStringList offered; // amounts that cannot be read (no number, too large): not offered
+        for (const Tariff& x : list)
+            offered << u"%1 %2 %3 %4"_s.arg(x.name).arg(x.tarifa).arg(x.tarifMin).arg(x.tipo);
+        QCOMPARE(offered, (QStringList{u"Zeta 1.5 0.25 ST"_s, u"Alfa 2.75 0 PR"_s, u" 0 0 "_s}));
+        QCOMPARE(selectedTariff(list, -1), &list[0]); // no selection: the first
+        QVERIFY(!selectedTariff(list, 3));
+        // Rows of another name are skipped wherever they are; a price too large has no value.
+        QVERIFY(t.exec(u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) VALUES "
+                       u"(7, '30', 0.4, 'Noche'), (8, '15', 9, 'Noche'), (7, '15', NULL, 'Noche'), "
+                       u"(7, '45', 0.5, 'Otra'), (7, 'abc', 'abc', 'Noche'), "
+                       u"(7, '45', '0,55', 'Noche'), (7, '60', 1e300, 'Noche')"_s));
+        QStringList kept;
+        for (const CompoundRow& r : store.compoundRows(7).value_or(std::vector<CompoundRow>()))
+            kept << r.value + u'=' + (r.tarif ? r.tarif->format(2) : u"-"_s);
+        QCOMPARE(kept.join(u' '), u"30=0,40 15=- abc=- 45=0,55 60=-"_s);
+        QCOMPARE(store.compoundRows(99).value_or(rows(u"B"_s)).size(), std::size_t(0));
+        QVERIFY(t.exec(u"DROP TABLE TAIFASC"_s));
+        QVERIFY(t.exec(u"DROP TABLE TARIFAS"_s));
+        QVERIFY(!store.compoundRows(1) && !store.lastError().isEmpty() && !store.tariffs());
+    }
+
+    void conversions_data()
+    {
+        // Time to money (">") or money to time ("<") | kind | TARIFA | compound rows | hours |
+        // minutes | amount ("-": the amount box or the lists keep what they show)
+        test::addRows(R"(
+    four decimals         |>|ST|1.13   |                        |0           |7  |0,1318
+    single precision      |>|ST|1000.01|                        |9999        |0  |9999100
+    rate of two decimals  |>|ST|1.505  |                        |1           |0  |1,51
+    hours no number       |>|ST|1.5    |                        |abc         |0  |-
+    minutes not whole     |>|ST|1.5    |                        |1           |1,5|-
+    beyond the currency   |>|ST|1e9    |                        |999999999999|0  |-
+    hour and block        |>|TC|5      |B                       |1           |20 |1,00
+    block end             |>|TC|0      |B                       |0           |45 |0,50
+    past a block end      |>|TC|0      |B                       |0           |46 |0,60
+    beyond every block    |>|TC|0      |B                       |0           |61 |0,00
+    bad block end skipped |>|TC|0      |15=0.20 abc=0.30 45=0.50|0           |20 |0,50
+    hour without price    |>|TC|0      |30=0.40 60=-            |2           |0  |0,00
+    block without price   |>|TC|0      |30=- 60=0.60            |1           |10 |0,60
+    hours beyond currency |>|TC|0      |60=1000000000000        |999999      |0  |-
+    36 seconds            |<|ST|1      |                        |0           |0  |0,01
+    rounded down first    |<|ST|60     |                        |0           |0  |0,994
+    keypad full stop      |<|ST|1.5    |                        |1           |30 |2.25
+    longest time          |<|ST|3600   |                        |9           |6  |32767
+    beyond the longest    |<|ST|3600   |                        |-           |-  |32768
+    no rate               |<|ST|0      |                        |-           |-  |1
+    no number buys nothing|<|ST|1      |                        |0           |0  |abc
+    negative amount       |<|ST|1.5    |                        |0           |0  |-0,75
+    hour and a half       |<|TC|0      |B                       |1           |30 |1,00
+    a block's price       |<|TC|0      |B                       |0           |15 |0,20
+    within a block        |<|TC|0      |B                       |0           |30 |0,35
+    between block and hour|<|TC|0      |B                       |1           |0  |0,55
+    three hours, a block  |<|TC|0      |B                       |3           |15 |2,00
+    free hour             |<|TC|0      |15=0.20 60=0            |1           |0  |5
+    unpriced hour, to time|<|TC|0      |15=0.20 60=-            |1           |0  |5
+    bad block end taken   |<|TC|0      |15=0.20 abc=0.40 60=0.60|0           |0  |0,30
+    block past the hour   |<|TC|0      |90=0.80                 |1           |30 |0,50
+    too many hours        |<|TC|0      |60=0.0001               |-           |-  |5
+    )");
+    }
+
+    void conversions()
+    {
+        QFETCH(QStringList, f);
+        const Tariff tariff{1, u"T"_s, f[2].toDouble(), 0, f[1]};
+        if (f[0] == u">") {
+            QCOMPARE(CALCULATEA(tariff, rows(f[3]), f[4], f[5]).value_or(u"-"_s), f[6]);
+            return;
+        }
+        const TimeChoice c = CALCULATEB(tariff, rows(f[3]), f[6]);
+        const auto shown = [](std::optional<int> v) { return v ? QString::number(*v) : u"-"_s; };
+        QCOMPARE(shown(c.hours) + u' ' + shown(c.minutes), f[4] + u' ' + f[5]);
+        const auto spin = [](QString v) { return v == u"-" ? v : QString::number(59 - v.toInt()); };
+        QCOMPARE(shown(c.hourSpin) + u' ' + shown(c.minuteSpin), spin(f[4]) + u' ' + spin(f[5]));
+    }
+
+    void secondsToTimeText()
+    {
+        for (const int seconds : {59, 60, 3725, 32767}) {
+            qint16 s = qint16(seconds);
+            QCOMPARE(QTime::fromString(kestrel::secondsToTimeText(s), u"HH:mm:ss"_s),
+                     QTime(0, 0).addSecs(seconds));
+            QCOMPARE(int(s), seconds % 60);
+        }
+    }
 };
-
-void TestTariffs::storeReadsTariffsInTableOrder()
-{
-    test::TempStore t;
-    QVERIFY(t.isValid());
-    const QString insert =
-        u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES (?,?,?,?)"_s;
-    QVERIFY(t.exec(insert, {u"Zeta"_s, 1.5, 0.25, u"ST"_s}));
-    QVERIFY(t.exec(insert, {u"Alfa"_s, u"2,75"_s, u"abc"_s, u"PR"_s}));
-    QVERIFY(t.exec(insert, {QVariant(), QVariant(), QVariant(), QVariant()}));
-
-    const auto list = TariffStore(t.db()).tariffs();
-    QVERIFY(list.has_value());
-    QCOMPARE(list->size(), std::size_t(3));
-    QCOMPARE((*list)[0].name, u"Zeta"_s);
-    QCOMPARE((*list)[0].tarifa, 1.5);
-    QCOMPARE((*list)[0].tarifMin, 0.25);
-    QCOMPARE((*list)[1].tarifa, 2.75);
-    QCOMPARE((*list)[1].tarifMin, 0.0);
-    QCOMPARE((*list)[1].tipo, u"PR"_s);
-    QVERIFY((*list)[2].code > (*list)[1].code);
-    QCOMPARE((*list)[2].tarifa, 0.0);
-    QVERIFY(!(*list)[2].isCompound());
-    QCOMPARE(kestrel::selectedTariff(*list, -1), &(*list)[0]); // no selection: the first
-    QVERIFY(!kestrel::selectedTariff(*list, 3));
-}
-
-void TestTariffs::compoundRowsStopAtAnotherName()
-{
-    test::TempStore t;
-    QVERIFY(t.isValid());
-    const QString insert = u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) VALUES (?,?,?,?)"_s;
-    QVERIFY(t.exec(insert, {7, u"30"_s, 0.4, u"Noche"_s}));
-    QVERIFY(t.exec(insert, {8, u"15"_s, 9.0, u"Noche"_s}));
-    QVERIFY(t.exec(insert, {7, u"15"_s, QVariant(), u"Noche"_s}));
-    QVERIFY(t.exec(insert, {7, u"abc"_s, u"abc"_s, u"Noche"_s}));
-    QVERIFY(t.exec(insert, {7, u"45"_s, u"0,55"_s, u"Noche"_s}));
-    QVERIFY(t.exec(insert, {7, u"60"_s, 0.6, u"noche"_s}));
-    QVERIFY(t.exec(insert, {7, u"90"_s, 0.9, u"Noche"_s}));
-
-    const auto read = TariffStore(t.db()).compoundRows(7);
-    QVERIFY(read.has_value());
-    QStringList values;
-    for (const CompoundRow& r : *read)
-        values << r.value;
-    QCOMPARE(values, (QStringList{u"30"_s, u"15"_s, u"abc"_s, u"45"_s}));
-    QCOMPARE((*read)[0].tarif, Money::fromDouble(0.4));
-    QVERIFY(!(*read)[1].tarif.has_value());
-    QVERIFY(!(*read)[2].tarif.has_value());
-    QCOMPARE((*read)[3].tarif, Money::fromDouble(0.55));
-    QVERIFY(TariffStore(t.db()).compoundRows(99).value_or(Rows(1)).empty());
-
-    // Rows like these reach the conversions without harm.
-    const Tariff compound = tariff(u"TC"_s);
-    QCOMPARE(CALCULATEA(compound, *read, u"1", u"40"), u"0,55"_s);
-    QCOMPARE(CALCULATEB(compound, *read, u"0,30").minutes, 30);
-}
-
-void TestTariffs::storeFailsWithoutTable()
-{
-    test::TempStore t;
-    QVERIFY(t.isValid());
-    QVERIFY(t.exec(u"DROP TABLE TAIFASC"_s));
-    QVERIFY(t.exec(u"DROP TABLE TARIFAS"_s));
-    TariffStore store(t.db());
-    QVERIFY(!store.compoundRows(1).has_value());
-    QVERIFY(!store.lastError().isEmpty());
-    QVERIFY(!store.tariffs().has_value());
-}
-
-void TestTariffs::workingValuesKeepTwoDecimals_data()
-{
-    QTest::addColumn<QString>("tipo");
-    QTest::addColumn<double>("stored");
-    QTest::addColumn<float>("expected");
-    QTest::newRow("standard") << u"ST"_s << 1.5 << 1.5f;
-    QTest::newRow("tie rounds up") << u"ST"_s << 1.005 << 1.01f;
-    QTest::newRow("below the tie") << u"PR"_s << 2.674 << 2.67f;
-    QTest::newRow("not a number") << u"ST"_s << qQNaN() << 0.0f;
-}
-
-void TestTariffs::workingValuesKeepTwoDecimals()
-{
-    QFETCH(QString, tipo);
-    QFETCH(double, stored);
-    QFETCH(float, expected);
-    const Tariff t{1, u"T"_s, stored, stored, tipo};
-    QCOMPARE(hourlyRate(t), expected);
-    QCOMPARE(minimumCharge(t), expected);
-    const Tariff compound{1, u"T"_s, stored, stored, u"TC"_s};
-    QCOMPARE(hourlyRate(compound), 0.0f);
-    QCOMPARE(minimumCharge(compound), expected);
-}
-
-void TestTariffs::timeToMoney_data()
-{
-    QTest::addColumn<QString>("tipo");
-    QTest::addColumn<double>("tarifa");
-    QTest::addColumn<QString>("blocks");
-    QTest::addColumn<QString>("hours");
-    QTest::addColumn<QString>("minutes");
-    QTest::addColumn<QString>("expected"); // null: the box keeps its text
-
-    QTest::newRow("hours and minutes")
-        << u"ST"_s << 1.5 << QString() << u"2"_s << u"20"_s << u"3,5"_s;
-    QTest::newRow("four decimals")
-        << u"ST"_s << 1.13 << QString() << u"0"_s << u"7"_s << u"0,1318"_s;
-    QTest::newRow("single precision")
-        << u"ST"_s << 1000.01 << QString() << u"9999"_s << u"0"_s << u"9999100"_s;
-    QTest::newRow("package alike") << u"PR"_s << 30.0 << QString() << u"1"_s << u"30"_s << u"45"_s;
-    QTest::newRow("no rate") << u"ST"_s << 0.0 << QString() << u"3"_s << u"10"_s << u"0"_s;
-    QTest::newRow("hours not a number")
-        << u"ST"_s << 1.5 << QString() << u"abc"_s << u"0"_s << QString();
-    QTest::newRow("minutes not whole")
-        << u"ST"_s << 1.5 << QString() << u"1"_s << u"1,5"_s << QString();
-    QTest::newRow("beyond the currency")
-        << u"ST"_s << 1e9 << QString() << u"999999999999"_s << u"0"_s << QString();
-
-    QTest::newRow("hour and block") << u"TC"_s << 5.0 << Blocks << u"1"_s << u"20"_s << u"1,00"_s;
-    QTest::newRow("block end") << u"TC"_s << 0.0 << Blocks << u"0"_s << u"45"_s << u"0,50"_s;
-    QTest::newRow("past a block end") << u"TC"_s << 0.0 << Blocks << u"0"_s << u"46"_s << u"0,60"_s;
-    QTest::newRow("whole hours") << u"TC"_s << 0.0 << Blocks << u"2"_s << u"0"_s << u"1,20"_s;
-    QTest::newRow("beyond every block")
-        << u"TC"_s << 0.0 << Blocks << u"0"_s << u"61"_s << u"0,00"_s;
-    QTest::newRow("no rows") << u"TC"_s << 0.0 << QString() << u"3"_s << u"10"_s << u"0,00"_s;
-    QTest::newRow("bad block end is skipped")
-        << u"TC"_s << 0.0 << u"15=0.20 abc=0.30 45=0.50"_s << u"0"_s << u"20"_s << u"0,50"_s;
-    QTest::newRow("hour without price")
-        << u"TC"_s << 0.0 << u"30=0.40 60=-"_s << u"2"_s << u"10"_s << u"0,40"_s;
-    QTest::newRow("block without price")
-        << u"TC"_s << 0.0 << u"30=- 60=0.60"_s << u"1"_s << u"10"_s << u"0,60"_s;
-}
-
-void TestTariffs::timeToMoney()
-{
-    QFETCH(QString, tipo);
-    QFETCH(double, tarifa);
-    QFETCH(QString, blocks);
-    QFETCH(QString, hours);
-    QFETCH(QString, minutes);
-    QFETCH(QString, expected);
-    const auto amount = CALCULATEA(tariff(tipo, tarifa), rows(blocks), hours, minutes);
-    QCOMPARE(amount.value_or(QString()), expected);
-}
-
-void TestTariffs::moneyToTime_data()
-{
-    QTest::addColumn<QString>("tipo");
-    QTest::addColumn<double>("tarifa");
-    QTest::addColumn<QString>("blocks");
-    QTest::addColumn<QString>("amount");
-    QTest::addColumn<int>("hours"); // -1: the lists keep what they show
-    QTest::addColumn<int>("minutes");
-
-    QTest::newRow("half an hour") << u"ST"_s << 1.5 << QString() << u"0,75"_s << 0 << 30;
-    QTest::newRow("36 seconds") << u"ST"_s << 1.0 << QString() << u"0,01"_s << 0 << 0;
-    QTest::newRow("72 seconds") << u"ST"_s << 1.0 << QString() << u"0,02"_s << 0 << 1;
-    QTest::newRow("amount rounded down first")
-        << u"ST"_s << 60.0 << QString() << u"0,994"_s << 0 << 0;
-    QTest::newRow("amount rounded up first")
-        << u"ST"_s << 60.0 << QString() << u"0,995"_s << 0 << 1;
-    QTest::newRow("keypad full stop") << u"ST"_s << 1.0 << QString() << u"1.5"_s << 1 << 30;
-    QTest::newRow("longest time") << u"ST"_s << 3600.0 << QString() << u"32767"_s << 9 << 6;
-    QTest::newRow("beyond the longest time")
-        << u"ST"_s << 3600.0 << QString() << u"32768"_s << -1 << -1;
-    QTest::newRow("no rate") << u"ST"_s << 0.0 << QString() << u"1"_s << -1 << -1;
-    QTest::newRow("not a number buys nothing") << u"ST"_s << 1.0 << QString() << u"abc"_s << 0 << 0;
-    QTest::newRow("negative amount") << u"ST"_s << 1.5 << QString() << u"-0,75"_s << 0 << 0;
-
-    QTest::newRow("hour and a half") << u"TC"_s << 0.0 << Blocks << u"1,00"_s << 1 << 30;
-    QTest::newRow("within a block") << u"TC"_s << 0.0 << Blocks << u"0,35"_s << 0 << 30;
-    QTest::newRow("just past a block") << u"TC"_s << 0.0 << Blocks << u"0,21"_s << 0 << 30;
-    QTest::newRow("between last block and hour") << u"TC"_s << 0.0 << Blocks << u"0,55"_s << 1 << 0;
-    QTest::newRow("two hours") << u"TC"_s << 0.0 << Blocks << u"1,20"_s << 2 << 0;
-    QTest::newRow("three hours and a block") << u"TC"_s << 0.0 << Blocks << u"2,00"_s << 3 << 15;
-    QTest::newRow("no rows") << u"TC"_s << 0.0 << QString() << u"5"_s << 0 << 0;
-    QTest::newRow("free hour") << u"TC"_s << 0.0 << u"15=0.20 60=0"_s << u"5"_s << 1 << 0;
-    QTest::newRow("hour without price") << u"TC"_s << 0.0 << u"15=0.20 60=-"_s << u"5"_s << 1 << 0;
-    QTest::newRow("bad block end taken")
-        << u"TC"_s << 0.0 << u"15=0.20 abc=0.40 60=0.60"_s << u"0,30"_s << 0 << 0;
-    QTest::newRow("block past the hour") << u"TC"_s << 0.0 << u"90=0.80"_s << u"0,50"_s << 1 << 30;
-    QTest::newRow("too many hours") << u"TC"_s << 0.0 << u"60=0.0001"_s << u"5"_s << -1 << -1;
-}
-
-void TestTariffs::moneyToTime()
-{
-    QFETCH(QString, tipo);
-    QFETCH(double, tarifa);
-    QFETCH(QString, blocks);
-    QFETCH(QString, amount);
-    QFETCH(int, hours);
-    QFETCH(int, minutes);
-    const TimeChoice c = CALCULATEB(tariff(tipo, tarifa), rows(blocks), amount);
-    QCOMPARE(c.hours.value_or(-1), hours);
-    QCOMPARE(c.minutes.value_or(-1), minutes);
-    QCOMPARE(c.hourSpin.value_or(-1), hours < 0 ? -1 : 59 - hours);
-    QCOMPARE(c.minuteSpin.value_or(-1), minutes < 0 ? -1 : 59 - minutes);
-}
-
-void TestTariffs::secondsToTimeText_data()
-{
-    QTest::addColumn<int>("seconds");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("zero") << 0 << u"00:00:00"_s;
-    QTest::newRow("just below a minute") << 59 << u"00:00:59"_s;
-    QTest::newRow("a minute") << 60 << u"00:01:00"_s;
-    QTest::newRow("minute rolls into the hour") << 3600 << u"01:00:00"_s;
-    QTest::newRow("hours, minutes, seconds") << 3725 << u"01:02:05"_s;
-    QTest::newRow("largest") << 32767 << u"09:06:07"_s;
-}
-
-void TestTariffs::secondsToTimeText()
-{
-    QFETCH(int, seconds);
-    QFETCH(QString, expected);
-    qint16 s = qint16(seconds);
-    QCOMPARE(kestrel::secondsToTimeText(s), expected);
-    QCOMPARE(int(s), seconds % 60);
-}
 
 QTEST_GUILESS_MAIN(TestTariffs)
 #include "tst_tariffs.moc"

@@ -1,66 +1,34 @@
-#include "billing/journal.h"
-#include "link/linksender.h"
-#include "link/messagelist.h"
-#include "link/remotecommands.h"
-#include "operators/operatorsession.h"
+// The charge dialog on its own; the console's tests charge through it once.
 #include "printing/pendingprints.h"
-#include "stations/stationtable.h"
 #include "support/testsupport.h"
 #include "ui/chargedialog.h"
+#include "ui/numerickeyfilter.h"
 
-#include <QFocusEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
 namespace {
 
-Station station(const QString& pc, const QString& modo, const QString& total)
-{
-    Station s;
-    s.pc = pc;
-    s.pcnames = u"\\\\"_s + pc;
-    s.modo = modo;
-    s.tiempo = u"0:05:00"_s;
-    s.usuario = u"ana"_s;
-    s.sub = u"3,00"_s;
-    s.total = total;
-    return s;
-}
-
-// PC01 owes 10,00 of rental and 2,50 of prints; PC02 owes 4,00.
-struct Fixture : test::CounterServices {
+// PC01 counts at 0,50 for "ana" and owes 15,30 and a print job of 1,50 sent under its name in
+// lower case.
+struct Counter : test::CounterServices {
     PendingPrints prints{store.db()};
-    ChargeDialog dialog{{stations, prints, commands, journal, store.db(), prompts, u"$"_s}};
+    ChargeDialog dialog{{stations, actions, prints, commands, journal, prompts, u"$"_s}};
+    QLineEdit* box = dialog.findChild<QLineEdit*>(u"txtcantidad"_s);
 
-    Fixture()
+    bool load()
     {
-        stations.setStations({station(u"PC01"_s, u"CONTADOR"_s, u"10,00"_s),
-                              station(u"PC02"_s, u"CONTADOR"_s, u"4,00"_s)});
-        prints.append({u"HP"_s, u"\\\\PC01"_s, u"3"_s, u"1,5"_s, u"11"_s});
-        prints.append({u"HP"_s, u"\\\\PC01"_s, u"2"_s, u"1"_s, u"12"_s});
+        return store.exec(u"INSERT INTO CYBER (PC, PCNAME, TIEMPO, MODALIDAD, LSTVARX, CLIENTE, "
+                          u"TARIFA, TOTAL) VALUES ('PC01', '\\\\PC01', '0:05:00', 'CONTADOR', "
+                          u"'1', 'ana', 0.5, 15.3)"_s) &&
+               store.exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, valor, jobid) "
+                          u"VALUES ('\\\\pc01', 'Laser', 3, '1,50', 12)"_s) &&
+               prints.reload() && loadStations();
     }
-
-    template <typename T> T* child(const char* name)
-    {
-        return dialog.findChild<T*>(QLatin1String(name));
-    }
-    QLineEdit* tendered() { return child<QLineEdit>("txtcantidad"); }
-    QString text(const char* label) { return child<QLabel>(label)->text(); }
-    QListWidget* history() { return child<QListWidget>("lsthistorial"); }
-    void retype(const QString& amount)
-    {
-        tendered()->clear();
-        QTest::keyClicks(tendered(), amount);
-    }
-    int journalRows() { return store.scalar(u"SELECT COUNT(*) FROM INFORMES"_s).toInt(); }
+    QString shown(const char* name) { return dialog.findChild<QLabel*>(name)->text(); }
 };
 
 } // namespace
@@ -68,119 +36,66 @@ struct Fixture : test::CounterServices {
 class TestChargeDialog : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { test::pinCafeLocale(); }
-    void showsTheBillAndTheChange();
-    void buttons_data();
-    void buttons();
-    void historyShowsOnlyAroundTheBox();
+    void keysChangeAndButtons_data();
+    void keysChangeAndButtons();
 };
 
-void TestChargeDialog::showsTheBillAndTheChange()
+void TestChargeDialog::keysChangeAndButtons_data()
 {
-    Fixture f;
-    QCOMPARE(f.text("lblcambio"), u"0,00"_s);
-    QVERIFY(!f.dialog.openFor(2));
-    QVERIFY(!f.dialog.isVisible());
-
-    QVERIFY(f.dialog.openFor(0));
-    QVERIFY(f.dialog.isVisible());
-    auto* list = f.child<QTreeWidget>("lstservicios");
-    QCOMPARE(list->topLevelItemCount(), 2);
-    const QTreeWidgetItem* prints = list->topLevelItem(0);
-    QCOMPARE((QStringList{prints->text(0), prints->text(1), prints->text(2)}),
-             (QStringList{u"5"_s, u"SERVICIO DE IMPRESION"_s, u"2,50"_s}));
-    QCOMPARE(list->topLevelItem(1)->text(1), u"ALQUILER DE PC"_s);
-    QCOMPARE(f.text("lbltotal"), u"12,50"_s);
-    QCOMPARE(f.text("lblcliente"), u"ana"_s);
-    // The box starts at 0,00, so the change is the whole amount owed.
-    QCOMPARE(f.text("lblcambio"), u"-12,5"_s);
-
-    f.retype(u"2a0"_s); // the letter is refused by the key rule
-    QCOMPARE(f.tendered()->text(), u"20"_s);
-    QCOMPARE(f.text("lblcambio"), u"7,5"_s);
-    f.tendered()->clear(); // empty: the change stays
-    QCOMPARE(f.text("lblcambio"), u"7,5"_s);
-
-    // Opened again for another station, list and change follow it.
-    f.dialog.hide();
-    f.tendered()->setText(u"5"_s);
-    QVERIFY(f.dialog.openFor(1));
-    QCOMPARE(list->topLevelItemCount(), 1);
-    QCOMPARE(f.text("lbltotal"), u"4,00"_s);
-    QCOMPARE(f.text("lblcambio"), u"1"_s);
+    // Keys typed into the amount tendered, ";" between them ("^X": Ctrl and that letter; "del",
+    // "bs", "home", "end", "enter" those keys; else typed), the box's text, the keys refused, the
+    // change, the button ("lleno": the store refuses, "No": not confirmed) and what is told.
+    test::addRows(R"(
+    no amount           |                  |     |0|-16,80|cmdcobrar   |Ingrese la cantidad
+    a cent short        |16,79             |16,79|0|-0,01 |cmdcobrar   |Cantidad incorrecta
+    letters, sign, blank and currency refused|1a-2 $b.5|12.5|5|-4,30||
+    select all, delete, undo; answered No|125;^A;del;^Z|125|0|108,20|cmdcobrar No|
+    home, end, backspace; store refuses|25;home;1;end;0;bs|125|0|108,20|cmdcobrar lleno|
+    copy, cut, paste    |7;^A;^C;^X;^V;^V  |77   |0|60,20 |            |
+    enter moves on; cancelled|5;enter;6    |5    |0|-11,80|cmdcancelar |
+    )");
 }
 
-void TestChargeDialog::buttons_data()
+// The bill's customer, the amount box's keys, the change with two decimals and the buttons of a
+// charge not made; the console's tests make one and open the dialog again for another station.
+void TestChargeDialog::keysChangeAndButtons()
 {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("amount");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<QStringList>("told");
-    QTest::addColumn<bool>("stays");
-    QTest::addColumn<bool>("charged");
-
-    const QString cobrar = u"cmdcobrar"_s;
-    QTest::newRow("no amount") << cobrar << u"0"_s << true << QStringList{u"Ingrese la cantidad"_s}
-                               << true << false;
-    QTest::newRow("too little") << cobrar << u"12,49"_s << true
-                                << QStringList{u"Cantidad incorrecta"_s} << true << false;
-    QTest::newRow("answered No") << cobrar << u"12,50"_s << false << QStringList() << true << false;
-    QTest::newRow("confirmed") << cobrar << u"12,50"_s << true << QStringList() << false << true;
-    QTest::newRow("cancelled") << u"cmdcancelar"_s << u"20"_s << true << QStringList() << false
-                               << false;
-}
-
-void TestChargeDialog::buttons()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, amount);
-    QFETCH(bool, answer);
-    QFETCH(QStringList, told);
-    QFETCH(bool, stays);
-    QFETCH(bool, charged);
-
-    Fixture f;
-    QVERIFY(f.dialog.openFor(0));
-    f.retype(amount);
-    f.prompts.answerNext(answer);
-    QSignalSpy chargedSpy(&f.dialog, &ChargeDialog::charged);
-    QTest::mouseClick(f.dialog.findChild<QPushButton*>(button), Qt::LeftButton);
-
-    QCOMPARE(f.prompts.toldTexts(), told);
-    QCOMPARE(f.dialog.isVisible(), stays);
-    QCOMPARE(chargedSpy.count(), int(charged));
-    QCOMPARE(f.stations.at(0).modo, charged ? u""_s : u"CONTADOR"_s);
-    QCOMPARE(f.prints.count(), charged ? 0 : 2);
-    QCOMPARE(f.journalRows(), charged ? 2 : 0);
-    QCOMPARE(f.dialog.charging().history().size(), int(charged));
-}
-
-void TestChargeDialog::historyShowsOnlyAroundTheBox()
-{
-    Fixture f;
-    QVERIFY(f.dialog.openFor(1));
-    QTest::mouseClick(f.tendered(), Qt::LeftButton);
-    QTest::keyClick(f.tendered(), Qt::Key_5);
-    QVERIFY(!f.history()->isVisible()); // nothing charged yet
-
-    f.retype(u"5"_s);
-    f.prompts.answerNext(true);
-    QTest::mouseClick(f.child<QPushButton>("cmdcobrar"), Qt::LeftButton);
-    QVERIFY(!f.dialog.isVisible());
-
-    QVERIFY(f.dialog.openFor(0));
-    QCOMPARE(f.tendered()->text(), u"5"_s); // kept from the last charge
-    QVERIFY(!f.history()->isVisible());
-    QTest::keyClick(f.tendered(), Qt::Key_0);
-    QVERIFY(f.history()->isVisible());
-    QCOMPARE(f.history()->item(0)->text(), u"5"_s);
-    QTest::mouseClick(f.tendered(), Qt::LeftButton);
-    QVERIFY(!f.history()->isVisible());
-    QTest::mouseClick(f.tendered(), Qt::LeftButton);
-    QVERIFY(f.history()->isVisible());
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(f.tendered(), &out);
-    QVERIFY(!f.history()->isVisible());
+    QFETCH(QStringList, f);
+    const QString press = f[4].section(u' ', 0, 0);
+    Counter c;
+    QVERIFY(c.load());
+    if (f[4].endsWith(u"lleno"_s))
+        QVERIFY(c.store.exec(u"CREATE TRIGGER full BEFORE INSERT ON INFORMES "
+                             u"BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s));
+    QSignalSpy charged(&c.dialog, &ChargeDialog::charged);
+    QVERIFY(!c.dialog.openFor(1) && !c.dialog.isVisible()); // no such station
+    QVERIFY(c.dialog.openFor(0));
+    QVERIFY(QTest::qWaitForWindowActive(&c.dialog));
+    QCOMPARE(c.shown("lbltotal") + u'|' + c.shown("lblcliente"), u"16,80|ana"_s);
+    QSignalSpy refused(c.box->findChild<NumericKeyFilter*>(), &NumericKeyFilter::refused);
+    c.box->clear();
+    for (const QString& key : f[0].split(u';', Qt::SkipEmptyParts)) {
+        QWidget* focus = QApplication::focusWidget();
+        const Qt::Key named[] = {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Home, Qt::Key_End,
+                                 Qt::Key_Return};
+        if (key.startsWith(u'^')) // the letter as its text: only the Ctrl key lets it through
+            QTest::sendKeyEvent(QTest::Click, focus, Qt::Key(key[1].unicode()), key[1].toLower(),
+                                Qt::ControlModifier);
+        else if (const int i = u"del bs home end enter"_s.split(u' ').indexOf(key); i >= 0)
+            QTest::sendKeyEvent(QTest::Click, focus, named[i], i ? QString() : u"\x7f"_s, {});
+        else
+            QTest::keyClicks(focus, key);
+    }
+    QCOMPARE(c.box->text() + u'|' + QString::number(refused.count()), f[1] + u'|' + f[2]);
+    QCOMPARE(c.shown("lblcambio"), f[3]);
+    c.prompts.answerNext(!f[4].endsWith(u" No"_s));
+    if (!press.isEmpty())
+        c.dialog.findChild<QPushButton*>(press)->click();
+    QCOMPARE(c.prompts.toldTexts().join(u'\n'), f[5]);
+    QCOMPARE(c.prompts.notified.size(), int(f[4].endsWith(u"lleno"_s)));
+    QCOMPARE(c.dialog.isVisible(), press != u"cmdcancelar"_s);
+    QVERIFY(charged.isEmpty() && c.journalRows().isEmpty() && c.prints.count() == 1 &&
+            c.stations.at(0).modo == u"CONTADOR"_s);
 }
 
 QTEST_MAIN(TestChargeDialog)

@@ -1,48 +1,40 @@
 // The console driven as the operator drives it, against station agents in this process.
 #include "app/startup.h"
 #include "billing/journal.h"
-#include "core/webbrowser.h"
-#include "link/stationsockets.h"
-#include "link/supervision.h"
 #include "stationagent.h"
-#include "stations/stationtable.h"
 #include "support/testsupport.h"
+#include "ui/aboutwindow.h"
 #include "ui/chargedialog.h"
 #include "ui/consolewindow.h"
+#include "ui/loginwindow.h"
+#include "ui/messageboxprompts.h"
+#include "ui/messagespanel.h"
 #include "ui/openstationdialog.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QSlider>
-#include <QTest>
-#include <QTimer>
-#include <QToolBar>
-#include <QTreeView>
-#include <QTreeWidget>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
 namespace {
 
-class RecordingBrowser final : public WebBrowser {
-public:
-    bool open(const QUrl& address) override
-    {
-        opened << address;
-        return true;
+// A list's rows, each its columns' texts joined by "|".
+QStringList rowsOf(QAbstractItemView* view, std::initializer_list<int> columns)
+{
+    QStringList rows;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        QStringList texts;
+        for (int column : columns)
+            texts << view->model()->index(row, column).data().toString();
+        rows << texts.join(u'|');
     }
-    QList<QUrl> opened;
-};
+    return rows;
+}
 
-// A café of two stations whose agents run in this process, with the console shown.
+// A café of two stations whose agents run in this process, with the console shown: PC01 counts
+// for its second minute at 0,50 and owes 15,30 and a print job of 1,50 sent under its name in
+// lower case; PC02 is free. The journal holds a row of today by admin and one by "otro".
 struct Cafe {
     sim::StationAgent pc01{u"pc01"_s, u"aa"_s};
     sim::StationAgent pc02{u"pc02"_s, u"bb"_s};
@@ -50,68 +42,48 @@ struct Cafe {
     test::MemorySettingsStore settingsStore;
     Settings settings{settingsStore};
     test::ScriptedPrompts prompts;
-    RecordingBrowser browser;
     std::unique_ptr<Startup> startup;
     ConsoleWindow* console = nullptr;
 
     bool open()
     {
         test::pinCafeLocale();
-        pc01.setMessageGapMs(5);
-        pc02.setMessageGapMs(5);
-        if (!pc01.listen(QHostAddress::LocalHost, 0) || !pc02.listen(QHostAddress::LocalHost, 0))
-            return false;
-        const auto address = [](const sim::StationAgent& a) -> QString {
-            return u"127.0.0.1:"_s + QString::number(a.port());
-        };
+        QVariantList values;
+        for (sim::StationAgent* agent : {&pc01, &pc02}) {
+            agent->setMessageGapMs(5);
+            if (!agent->listen(QHostAddress::LocalHost, 0))
+                return false;
+            values << QVariant(u"127.0.0.1:"_s + QString::number(agent->port()));
+        }
+        const QString today = Journal::dateText(QDate::currentDate());
         if (!store.exec(u"INSERT INTO CYBER (PC, PCIP, TIEMPO, vartipex2, MODALIDAD, LSTVARX, "
-                        u"TARIFA, TOTAL) VALUES "
-                        u"('PC01', ?, '0:02:00', '0:02:00', 'CONTADOR', '1', 0.5, 1.5), "
-                        u"('PC02', ?, '0:00:00', NULL, NULL, NULL, 0, 0)"_s,
-                        QVariantList{address(pc01), address(pc02)}) ||
+                        u"TARIFA, TOTAL, PCNAME) VALUES ('PC01', ?, '0:02:00', '0:02:00', "
+                        u"'CONTADOR', '1', 0.5, 15.3, '\\\\PC01'), "
+                        u"('PC02', ?, '0:00:00', NULL, NULL, NULL, 0, 0, NULL)"_s,
+                        values) ||
             !store.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
-                        u"('Normal', 1.5, 0.5, 'ST')"_s))
+                        u"('Normal', 1.5, 0.5, 'ST')"_s) ||
+            !store.exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, valor, jobid) VALUES "
+                        u"('\\\\pc01', 'Laser', 3, '1,50', 12)"_s) ||
+            !store.exec(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) "
+                        u"VALUES (?, '08:00:00', 1, 'ANONIMO', 'PC01', 'mía', 'admin'), "
+                        u"(?, '08:10:00', 2.5, 'ANONIMO', 'PC02', 'suya', 'otro')"_s,
+                        {today, today}))
             return false;
-        startup = std::make_unique<Startup>(store.store(), settings, prompts, &browser);
+        startup = std::make_unique<Startup>(store.store(), settings, prompts);
         QSignalSpy shown(startup.get(), &Startup::consoleShown);
-        startup->begin();
-        if (!shown.wait(5000))
-            return false;
-        console = startup->console();
-        return true;
+        startup->begin(); // the only operator has no password: the splash, then the console
+        const bool splashFirst = !startup->loginWindow()->isVisible() && !startup->console() &&
+                                 startup->splash()->isVisible();
+        return shown.wait(5000) && splashFirst && !startup->splash()->isVisible() &&
+               (console = startup->console());
     }
-
-    void select(int row)
-    {
-        QTreeView* list = console->stationList();
-        list->setCurrentIndex(list->model()->index(row, 0));
-    }
-    template <typename T> T* find(const QString& name) { return console->findChild<T*>(name); }
+    QTreeView* list() const { return console->stationList(); }
+    void select(int row) { list()->setCurrentIndex(list()->model()->index(row, 0)); }
+    QString stations(std::initializer_list<int> cs) { return rowsOf(list(), cs).join(u';'); }
+    QString journal() { return rowsOf(console->journalGrid(), {2, 5}).join(u';'); }
+    template <typename T = QWidget> T* find(const QString& n) { return console->findChild<T*>(n); }
     QAction* entry(const QString& name) { return find<QAction>(name); }
-    const Station& station(int index) { return startup->stations().at(index); }
-    QTreeWidget* journalGrid() { return console->journalGrid(); }
-    // The journal grid's descriptions and amounts, one "DESCRIP=VALOR" text per row.
-    QStringList journalRows()
-    {
-        QStringList rows;
-        for (int i = 0; i < journalGrid()->topLevelItemCount(); ++i)
-            rows << journalGrid()->topLevelItem(i)->text(2) + u'=' +
-                        journalGrid()->topLevelItem(i)->text(5);
-        return rows;
-    }
-
-    // One round of the supervision, then until both agents are connected and told.
-    bool connectAll()
-    {
-        ConnectionSupervision& supervision = startup->supervision();
-        supervision.tick();
-        StationSockets& sockets = startup->sockets();
-        if (!QTest::qWaitFor([&] { return sockets.isConnected(0) && sockets.isConnected(1); },
-                             5000))
-            return false;
-        supervision.tick();
-        return QTest::qWaitFor([&] { return pc01.statusCount() && pc02.statusCount(); }, 5000);
-    }
 };
 
 } // namespace
@@ -119,369 +91,223 @@ struct Cafe {
 class TestConsole : public QObject {
     Q_OBJECT
 private slots:
-    void stationMenu();
-    void supervisionRunsWithTheConsole();
-    void chatBothWays();
-    void volumeGoesToTheSelectedStation();
-    void lockFromTheMenu();
-    void windowAreasAndToolbar();
+    void aDayAtTheCafe();
+    void displaySettingsShapeTheWindow_data();
     void displaySettingsShapeTheWindow();
-    void journalGridFollowsTheOperatorFilter_data();
-    void journalGridFollowsTheOperatorFilter();
-    void counterResetAndSpeed();
-    void searchAndKeys();
-    void roadOfASession();
 };
 
-void TestConsole::stationMenu()
+// The timers supervise the agents and meter; "Limpiar" resets free stations; commands follow the
+// selected station, the menu's agent commands ask first. PC01 is charged; messages go both ways,
+// a long one in a taller row; PC02 is opened, made prepaid, given time and locked from the menu
+// without a question. A change of operator applies its rights at once, without a second splash;
+// closing asks first.
+void TestConsole::aDayAtTheCafe()
 {
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    auto* menu = cafe.find<QMenu>(u"mnupuestos"_s);
-    QVERIFY(menu);
-    QCOMPARE(menu->title(), u"&Puestos"_s);
-    QStringList captions;
-    for (QAction* a : menu->actions())
-        captions << a->text();
-    QCOMPARE(captions,
-             (QStringList{u"1.       Habilitar"_s, u"2.       Bloquear"_s,
-                          u"3.       Aumentar tiempo"_s, u"4.       Intercambiar"_s,
-                          u"5.       Cerrar todos los programas"_s, u"6.       Cerrar Control"_s,
-                          u"7.       Cerrar Sesion"_s, u"8.       Reiniciar"_s,
-                          u"9.       Apagar"_s, u"10.     Apagar los puestos"_s}));
+    Cafe c;
+    QVERIFY(c.open());
+    QMessageBox box(QMessageBox::Question, u"Kestrel"_s, u"?"_s,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Ok | QMessageBox::Cancel);
+    speakSpanish(box);
+    QString buttons;
+    for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel})
+        buttons += box.button(button)->text() + u' ';
+    QCOMPARE(buttons, u"Sí No Aceptar Cancelar "_s);
+    QTimer* metering = c.console->meteringTimer();
+    QVERIFY(metering->isActive() && metering->interval() == 1000);
+    metering->stop(); // the times below are checked to the second
+    QVERIFY(QTest::qWaitFor([&] { return c.pc01.statusCount() && c.pc02.statusCount(); }, 10000));
+    QCOMPARE(c.pc01.lastStatus().value(0) + c.pc01.lastStatus().value(2), u"1$ 0,50"_s);
+    QVERIFY(!c.list()->model()->index(0, 0).data(Qt::DecorationRole).isNull());
+    c.startup->metering().tick();
+    QCOMPARE(c.stations({0, 1, 2}), u"PC01|0:02:01|CONTADOR;PC02|0:00:00|"_s);
+    QCOMPARE(c.console->statusPanel(1)->text(), u"Puestos libres: 1 Ocupados: 1"_s);
+    QVERIFY(!c.console->statusPanel(3)->text().isEmpty() &&
+            c.console->statusPanel(4)->text().contains(u':'));
+    c.startup->stations().update(1, [](Station& s) { s.tiempo = u"0:30:00"_s; });
+    c.find<QPushButton>(u"cmdlimpiar"_s)->click();
+    QCOMPARE(c.stations({1}), u"0:02:01;0:00:00"_s);
+    c.select(1);
+    QVERIFY(!c.entry(u"opcobrar"_s)->isEnabled());
+    c.select(0);
+    c.prompts.answerNext(true);
+    c.entry(u"smnuapa"_s)->trigger();
+    c.entry(u"smnuapaall"_s)->trigger();
+    QTRY_COMPARE(c.pc01.receivedKeywords().count(u"6"_s) + c.pc02.receivedKeywords().count(u"6"_s),
+                 3);
+    QCOMPARE(c.prompts.questions, QStringList{u"Apagar Puesto PC01"_s});
 
-    // The lock follows the selected station.
-    cafe.select(1);
-    QVERIFY(!cafe.entry(u"smnucerrar"_s)->isEnabled());
-    cafe.select(0);
-    QVERIFY(cafe.entry(u"smnucerrar"_s)->isEnabled());
+    // Charged, PC01 is freed and locked, the grid shows the rows, the print list empties.
+    c.entry(u"opcobrar"_s)->trigger();
+    ChargeDialog* charge = c.console->chargeDialog();
+    QVERIFY(QTest::qWaitForWindowActive(charge));
+    auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s);
+    tendered->clear();
+    QTest::keyClicks(tendered, u"20"_s);
+    QCOMPARE(rowsOf(charge->findChild<QTreeWidget*>(u"lstservicios"_s), {0, 1, 2}).join(u';') +
+                 u';' + charge->findChild<QLabel*>(u"lblcambio"_s)->text(),
+             u"3|SERVICIO DE IMPRESION|1,50;1|ALQUILER DE PC|0,50;2,70"_s);
+    c.prompts.answerNext(true);
+    charge->findChild<QPushButton*>(u"cmdcobrar"_s)->click();
+    QVERIFY(!charge->isVisible() && !c.entry(u"opcobrar"_s)->isEnabled());
+    QCOMPARE(c.stations({2}), u";"_s);
+    QCOMPARE(c.journal(), u"mía|1,00;CONTADOR|0,50;3 IMPRESION(ES) |1,50"_s);
+    QCOMPARE(c.find<QTreeWidget>(u"lstimpresiones"_s)->topLevelItemCount(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(c.pc01.screenLocked(), 5000);
 
-    // Asked first, sent only on Yes.
-    QVERIFY(cafe.connectAll());
-    cafe.prompts.answerNext(false);
-    cafe.entry(u"smnureset"_s)->trigger();
-    cafe.prompts.answerNext(true);
-    cafe.entry(u"smnuapa"_s)->trigger();
-    QCOMPARE(cafe.prompts.questions,
-             (QStringList{u"Reiniciar Puesto PC01"_s, u"Apagar Puesto PC01"_s}));
-    cafe.entry(u"smnuapaall"_s)->trigger();
-    QTRY_COMPARE(cafe.pc02.receivedKeywords().count(u"6"_s), 1);
-    QTRY_COMPARE(cafe.pc01.receivedKeywords().count(u"6"_s), 2);
-    QCOMPARE(cafe.pc01.receivedKeywords().count(u"7"_s), 0);
-}
-
-void TestConsole::supervisionRunsWithTheConsole()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    QTimer* timer = cafe.console->supervisionTimer();
-    QVERIFY(timer->isActive());
-    QCOMPARE(timer->interval(), 900);
-    // Left to its own timer, the console connects and keeps the agents told.
-    QTRY_VERIFY_WITH_TIMEOUT(cafe.pc01.statusCount() >= 2, 10000);
-    QCOMPARE(cafe.pc01.lastStatus().value(0), u"1"_s);
-    QCOMPARE(cafe.pc01.lastStatus().value(2), u"$ 0,50"_s);
-    QTRY_COMPARE(
-        cafe.console->stationList()->model()->index(0, 0).data(Qt::DecorationRole).isNull(), false);
-    QCOMPARE(cafe.startup->stations().at(0).icon, u"imghabilitar"_s);
-    QCOMPARE(cafe.startup->stations().at(0).pcnames, u"\\\\PC01"_s);
-}
-
-void TestConsole::chatBothWays()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    QVERIFY(cafe.connectAll());
-    auto* messages = cafe.find<QTreeWidget>(u"lstmensajes"_s);
-    auto* text = cafe.find<QLineEdit>(u"txtmensaje"_s);
-
-    cafe.select(0);
-    cafe.pc02.send(u"MSGBOX"_s, {u"Se trabó la impresora"_s});
-    QTRY_COMPARE(messages->topLevelItemCount(), 1);
-    QCOMPARE(messages->topLevelItem(0)->text(0), u"PC02"_s); // the sender, not the selection
-    QCOMPARE(messages->currentItem(), messages->topLevelItem(0));
-
-    cafe.select(1);
+    auto* messages = c.find<QTreeWidget>(u"lstmensajes"_s);
+    c.pc02.send(u"MSGBOX"_s, {u"Se trabó la impresora"_s});
+    QTRY_COMPARE(messages->topLevelItemCount(), 1); // each message in a read of its own
+    // A long message: a taller row of at most MaxLines lines, its tool tip the whole text kept.
+    const QString essay = u"La impresora sigue trabada, "_s.repeated(100);
+    c.pc02.send(u"MSGBOX"_s, {essay});
+    QTRY_COMPARE(messages->topLevelItemCount(), 2);
+    QCOMPARE(rowsOf(messages, {0}).join(u' '), u"PC02 PC02"_s); // the sender, not the selection
+    QCOMPARE(messages->currentItem(), messages->topLevelItem(1));
+    QCOMPARE(messages->topLevelItem(1)->toolTip(2), essay.left(2000) + u'…');
+    const int line = messages->fontMetrics().lineSpacing();
+    const auto height = [&](int row) {
+        return messages->visualItemRect(messages->topLevelItem(row)).height();
+    };
+    QVERIFY(height(0) < 2 * line && height(1) >= MessagesPanel::MaxLines * line &&
+            height(1) < (MessagesPanel::MaxLines + 1) * line);
+    c.select(1);
+    auto* text = c.find<QLineEdit>(u"txtmensaje"_s);
     text->setText(u"Ya la reviso"_s);
     QTest::keyClick(text, Qt::Key_Return);
-    QCOMPARE(text->text(), QString());
-    QCOMPARE(messages->topLevelItemCount(), 2);
-    QCOMPARE(messages->topLevelItem(1)->text(0), u"S > PC02"_s);
-    QCOMPARE(messages->topLevelItem(1)->text(2), u"Ya la reviso"_s);
-    // The operator, admin, has the chat right.
-    QTRY_COMPARE(cafe.pc02.receivedKeywords().count(u"MSGBOX2"_s), 1);
-    QCOMPARE(cafe.pc02.received().last().fields, QStringList{u"Ya la reviso"_s});
-
+    QCOMPARE(text->text() + rowsOf(messages, {0, 2}).value(2), u"S > PC02|Ya la reviso"_s);
+    QTRY_COMPARE(c.pc02.receivedKeywords().count(u"MSGBOX2"_s), 1); // admin may chat
     text->setText(u"borrador"_s);
-    cafe.find<QPushButton>(u"cmdlimpiarmensajes"_s)->click();
-    QCOMPARE(messages->topLevelItemCount(), 0);
-    QCOMPARE(text->text(), QString());
+    c.find<QPushButton>(u"cmdlimpiarmensajes"_s)->click();
+    QCOMPARE(messages->topLevelItemCount() + text->text().size(), 0);
+    c.find<QScrollBar>(u"volumen"_s)->setValue(40);
+    QTRY_COMPARE(c.pc02.receivedKeywords().count(u"SETVOL"_s), 1);
+    QCOMPARE(c.pc02.received().last().fields, QStringList{u"40"_s});
+
+    // Opened counting and waiting for the start press, PC02's agent is told.
+    QVERIFY(c.entry(u"opopen"_s)->isEnabled() && !c.entry(u"smnucerrar"_s)->isEnabled());
+    c.entry(u"opopen"_s)->trigger();
+    OpenStationDialog* open = c.console->openStationDialog();
+    const auto choose = [&](const QString& mode, const QStringList& buttons) {
+        QVERIFY(open->isVisible() && open->mode() == mode);
+        QCOMPARE(open->findChild<QLabel*>(u"lblpuesto"_s)->text(), u"ABRIR PUESTO PC02"_s);
+        open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
+        for (const QString& name : buttons + QStringList{u"cmdaceptar"_s})
+            open->findChild<QAbstractButton*>(name)->click();
+        QVERIFY(!open->isVisible());
+    };
+    choose(u"OPEN"_s, {u"optcontador"_s, u"chkesperar"_s});
+    QCOMPARE(c.stations({1, 2, 4}).section(u';', 1), u"0:00:00|EN ESPERA|0,50"_s);
+    QVERIFY(!c.entry(u"opopen"_s)->isEnabled() && c.entry(u"opcobrar"_s)->isEnabled());
+    QTRY_COMPARE(c.pc02.lastStatus().value(0), u"2"_s);
+    c.entry(u"opcobrar"_s)->trigger(); // the amount tendered stays, the change is this bill's
+    QCOMPARE(tendered->text() + charge->findChild<QLabel*>(u"lblcambio"_s)->text(), u"2020,00"_s);
+    charge->findChild<QPushButton*>(u"cmdcancelar"_s)->click();
+    c.entry(u"Modo"_s)->trigger();
+    choose(u"MODO"_s, {u"optprepago"_s, u"cmdq45"_s});
+    QCOMPARE(c.stations({1, 2}).section(u';', 1), u"0:45:00|PREPAGO"_s);
+    c.entry(u"cmdaumen"_s)->trigger();
+    choose(u"INCREM"_s, {u"cmdq15"_s});
+    QCOMPARE(c.startup->stations().at(1).vartipex3, u"0:59:00"_s);
+    c.settingsStore.write(u"questitolock"_s, u"1"_s);
+    c.entry(u"smnucerrar"_s)->trigger(); // enabled: a disabled entry would do nothing
+    QCOMPARE(c.stations({2}), u";"_s);
+    QVERIFY(!c.entry(u"smnucerrar"_s)->isEnabled() && c.prompts.questions.size() == 2);
+    QTRY_VERIFY_WITH_TIMEOUT(c.pc02.screenLocked(), 5000);
+
+    // The operator, then "+" shown or "-" hidden: the toolbar's "Configuracion", the menus
+    // "&Informes" and "&Operadores", the entries "Configuracion", "Nuevo" and "Administrar".
+    const auto reachable = [&] {
+        QString out = c.console->statusPanel(2)->text() + u' ';
+        for (const char* name : {"opconfig", "mnuinformes", "mnuoperadores", "mnucconfig",
+                                 "subnuevo", "mnuarticulos"}) {
+            auto* menu = c.find<QMenu>(name);
+            out += (menu ? menu->menuAction() : c.entry(name))->isVisible() ? u'+' : u'-';
+        }
+        return out;
+    };
+    QCOMPARE(reachable(), u"Operador: admin ++++++"_s);
+    QVERIFY(c.store.addOperator(u"Lectora"_s, u"l"_s,
+                                {int(Right::ViewReports), int(Right::ModifyOptions)}));
+    QVERIFY(c.store.addOperator(u"Caja"_s, u"c"_s, {}));
+    QSignalSpy shown(c.startup.get(), &Startup::consoleShown);
+    LoginWindow* login = c.startup->loginWindow();
+    auto* password = login->findChild<QLineEdit*>(u"txtpassword"_s);
+    // "Cambiar Operador" when the dialog is hidden (its boxes empty), a name and a password typed
+    // and a button pressed: what the operator is told, the password left, who is in force.
+    const auto attempt = [&](const QString& name, const QString& secret,
+                             const char* button = "cmdingresar") -> QString {
+        auto* user = login->findChild<QLineEdit*>(u"txtusuario"_s);
+        QString opened; // what the boxes hold when the dialog opens
+        if (!login->isVisible()) {
+            c.entry(u"submenuchanop"_s)->trigger();
+            opened = user->text() + password->text();
+        }
+        user->setText(name);
+        password->setText(secret);
+        login->findChild<QPushButton*>(button)->click();
+        QStringList told;
+        for (const auto& t : std::exchange(c.prompts.told, {}))
+            told << QString::number(int(t.icon)) + u' ' + t.text;
+        return opened + told.join(u';') + u'|' + password->text() + u'|' + reachable();
+    };
+    QCOMPARE(attempt(u""_s, u"x"_s), u"2 Ingrese el usuario|x|Operador: admin ++++++"_s);
+    QCOMPARE(login->findChild<QPushButton*>(u"cmdsalir"_s)->text(), u"Cancelar"_s);
+    QCOMPARE(attempt(u"nadie"_s, u"x"_s), u"3 Usuario incorrecto|x|Operador: admin ++++++"_s);
+    QCOMPARE(attempt(u"caja"_s, u"C"_s), u"3 Contraseña incorrecta||Operador: admin ++++++"_s);
+    QCOMPARE(attempt(u"caja"_s, u"c"_s), u"|c|Operador: Caja ------"_s);
+    QCOMPARE(attempt(u"lectora"_s, u"l"_s), u"|l|Operador: Lectora ++-+--"_s);
+    // "Cancelar" keeps the operator in force, even with a valid name typed.
+    QCOMPARE(attempt(u"caja"_s, u"c"_s, "cmdsalir"), u"|c|Operador: Lectora ++-+--"_s);
+    QVERIFY(!login->isVisible() && shown.isEmpty());
+    c.prompts.answerNext(false);
+    QVERIFY(!c.console->close());
+    c.prompts.answerNext(true);
+    QVERIFY(c.console->close());
+    QCOMPARE(c.prompts.questions.mid(2), QStringList(2, u"Desea cerrar el programa ?"_s));
 }
 
-void TestConsole::volumeGoesToTheSelectedStation()
+void TestConsole::displaySettingsShapeTheWindow_data()
 {
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    QVERIFY(cafe.connectAll());
-    cafe.select(1);
-    cafe.find<QScrollBar>(u"volumen"_s)->setValue(40);
-    QTRY_COMPARE(cafe.pc02.receivedKeywords().count(u"SETVOL"_s), 1);
-    QCOMPARE(cafe.pc02.received().last().fields, QStringList{u"40"_s});
-    QCOMPARE(cafe.pc01.receivedKeywords().count(u"SETVOL"_s), 0);
+    // The "Visualizacion" keys written 0 (or "key=value"), then what is hidden: panels, toolbar
+    // buttons, the list's columns "Sub" and "Usuario", "otro" the other operator's journal row.
+    test::addRows(R"(
+    nothing off         |        |otro
+    messages, Sub, promo, Cobrar|0 4 5 10|panelmensajes panelpromo opcobrar Sub otro
+    journal, Modo, Vender, Usuario|2 6 7 9|panelregistro Modo cmdvender Usuario otro
+    Configuracion       |8       |opconfig otro
+    only the promo left |0 1 3   |panelmensajes panelvolumen panelbuscar otro
+    all side panels |0 1 3 10|panelmensajes panelvolumen panelbuscar panelpromo panellateral otro
+    every operator's journal|11=1|
+    )");
 }
 
-void TestConsole::lockFromTheMenu()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    QVERIFY(cafe.connectAll());
-    cafe.settingsStore.write(u"questitolock"_s, u"1"_s);
-    cafe.select(0);
-    cafe.entry(u"smnucerrar"_s)->trigger(); // the menu's lock does not ask
-    QVERIFY(cafe.prompts.questions.isEmpty());
-    QCOMPARE(cafe.startup->stations().at(0).modo, QString());
-    QCOMPARE(cafe.store.scalar(u"SELECT COUNT(*) FROM INFORMES"_s).toInt(), 1);
-    QVERIFY(!cafe.entry(u"smnucerrar"_s)->isEnabled());
-
-    cafe.startup->supervision().tick();
-    QTRY_COMPARE(cafe.pc01.lastStatus().value(0), QString());
-    QVERIFY(cafe.pc01.screenLocked());
-}
-
-void TestConsole::windowAreasAndToolbar()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    QCOMPARE(cafe.console->windowTitle(), u"KESTREL 2009  [ SERVER ] "_s);
-    for (const auto& [name, caption] : {std::pair{u"lblpuestos"_s, u"  Puestos"_s},
-                                        {u"lblregistro"_s, u"  Registro de operaciones"_s},
-                                        {u"lblimpresiones"_s, u"  Impresiones a cobrar"_s},
-                                        {u"lblmensajes"_s, u"  Mensajes"_s},
-                                        {u"lblvolumen"_s, u"  Volumen"_s},
-                                        {u"lblbuscar"_s, u"Buscar en Internet"_s}}) {
-        auto* widget = cafe.find<QWidget>(name);
-        QVERIFY2(widget, qPrintable(name));
-        QCOMPARE(widget->property("text").toString(), caption);
-    }
-
-    // Eight buttons, by key, in their order.
-    QStringList keys, captions;
-    for (QAction* a : cafe.find<QToolBar>(u"Toolbar1"_s)->actions()) {
-        keys << a->objectName();
-        captions << a->text();
-    }
-    QCOMPARE(keys, (QStringList{u"opopen"_s, u"opclose"_s, u"opcobrar"_s, u"Modo"_s, u"cmdaumen"_s,
-                                u"cmdinterc"_s, u"cmdvender"_s, u"opconfig"_s}));
-    QCOMPARE(captions,
-             (QStringList{u"Habilitar"_s, u"Bloquear"_s, u"Cobrar"_s, u"Modo"_s, u"Aumentar"_s,
-                          u"Intercambiar"_s, u"Vender"_s, u"Configuracion"_s}));
-
-    // Every menu entry is there with its caption.
-    for (const auto& [name, caption] : {std::pair{u"mnucconfig"_s, u"Configuracion"_s},
-                                        {u"submenuchanop"_s, u"Cambiar Operador"_s},
-                                        {u"mnuend"_s, u"Salir"_s},
-                                        {u"submenvender"_s, u"&Vender"_s},
-                                        {u"mnuarticulos"_s, u"Administrar"_s},
-                                        {u"subnuevo"_s, u"Nuevo"_s},
-                                        {u"submmbus"_s, u"Buscar/Modificar"_s},
-                                        {u"submenuOp"_s, u"Administrar operadores"_s},
-                                        {u"smnudiario"_s, u"Informe Diario"_s},
-                                        {u"mnuinf2"_s, u"Informe Personalizado"_s},
-                                        {u"printerdel"_s, u"Remover"_s},
-                                        {u"mnuclearlst"_s, u"Limpiar todos los trabajos"_s},
-                                        {u"mnuprintcanc"_s, u"Cancelar impresion actual"_s}}) {
-        QAction* entry = cafe.entry(name);
-        QVERIFY2(entry, qPrintable(name));
-        QCOMPARE(entry->text(), caption);
-    }
-
-    // The journal panel's captions switch between the grid and the pending print list.
-    QVERIFY(cafe.console->journalGrid()->isVisible());
-    cafe.find<QPushButton>(u"lblimpresiones"_s)->click();
-    QVERIFY(cafe.find<QTreeWidget>(u"lstimpresiones"_s)->isVisible());
-    QVERIFY(!cafe.console->journalGrid()->isVisible());
-    cafe.find<QPushButton>(u"lblregistro"_s)->click();
-    QVERIFY(cafe.console->journalGrid()->isVisible());
-}
-
+// The operator, admin, has every right: the setting alone hides "Configuracion".
 void TestConsole::displaySettingsShapeTheWindow()
 {
-    Cafe cafe;
-    cafe.settingsStore.write(u"Visualizacion0"_s, u"0"_s); // messages
-    cafe.settingsStore.write(u"Visualizacion4"_s, u"0"_s); // "Sub"
-    cafe.settingsStore.write(u"Visualizacion5"_s, u"0"_s); // "Cobrar"
-    cafe.settingsStore.write(u"Visualizacion9"_s, u"2"_s); // "Usuario" two inches
-    QVERIFY(cafe.open());
-    QTreeView* list = cafe.console->stationList();
-    QVERIFY(list->isColumnHidden(4));
-    QVERIFY(!list->isColumnHidden(3));
-    QCOMPARE(list->columnWidth(3), 2 * cafe.console->logicalDpiX());
-    QVERIFY(!cafe.find<QWidget>(u"panelmensajes"_s)->isVisible());
-    QVERIFY(cafe.find<QWidget>(u"panelvolumen"_s)->isVisible());
-    QVERIFY(!cafe.entry(u"opcobrar"_s)->isVisible());
-    QVERIFY(cafe.entry(u"Modo"_s)->isVisible());
-}
-
-void TestConsole::journalGridFollowsTheOperatorFilter_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("own rows by default") << QString() << QStringList{u"mine=1,00"_s};
-    QTest::newRow("own rows with 0") << u"0"_s << QStringList{u"mine=1,00"_s};
-    QTest::newRow("every operator with 1")
-        << u"1"_s << QStringList{u"mine=1,00"_s, u"theirs=2,50"_s};
-}
-
-void TestConsole::journalGridFollowsTheOperatorFilter()
-{
-    QFETCH(QString, filter);
-    QFETCH(QStringList, rows);
-    Cafe cafe;
-    if (!filter.isNull())
-        cafe.settingsStore.write(u"Visualizacion11"_s, filter);
-    const QString today = Journal::dateText(QDate::currentDate());
-    const QString yesterday = Journal::dateText(QDate::currentDate().addDays(-1));
-    QVERIFY(cafe.store.exec(
-        u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) VALUES "
-        u"(?, '08:00:00', 1, 'ANONIMO', 'PC01', 'mine', 'admin'), "
-        u"(?, '08:10:00', 2.5, 'ANONIMO', 'PC02', 'theirs', 'otro'), "
-        u"(?, '23:00:00', 7, 'ANONIMO', 'PC02', 'yesterday', 'admin')"_s,
-        {today, today, yesterday}));
-    QVERIFY(cafe.open());
-    QCOMPARE(cafe.journalRows(), rows);
-}
-
-void TestConsole::counterResetAndSpeed()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    cafe.console->meteringTimer()->stop();
-    cafe.startup->stations().update(1, [](Station& s) {
-        s.tiempo = u"0:30:00"_s;
-        s.total = u"2,00"_s;
-    });
-    auto* clear = cafe.find<QPushButton>(u"cmdlimpiar"_s);
-    QCOMPARE(clear->toolTip(), u"Limpiar contadores , subtotales y totales"_s);
-    clear->click();
-    QCOMPARE(cafe.station(1).tiempo, u"0:00:00"_s);
-    QCOMPARE(cafe.station(1).total, u"0,00"_s);
-    QCOMPARE(cafe.station(0).tiempo, u"0:02:00"_s); // in a session: untouched
-
-    cafe.find<QSlider>(u"sldvelocidad"_s)->setValue(250);
-    QCOMPARE(cafe.console->meteringTimer()->interval(), 250);
-}
-
-void TestConsole::searchAndKeys()
-{
-    Cafe cafe;
-    QVERIFY(cafe.open());
-    auto* box = cafe.find<QLineEdit>(u"txtbuscar"_s);
-    box->setText(u"horario bus"_s);
-    QTest::keyClick(box, Qt::Key_Return);
-    box->clear();
-    cafe.find<QPushButton>(u"cmdbuscar"_s)->click();
-    QCOMPARE(cafe.browser.opened,
-             (QList<QUrl>{searchAddress(u"horario bus"_s), searchAddress(QString())}));
-
-    // Keys reach the shortcut hook once each, whichever control has the focus.
-    QSignalSpy keys(cafe.console, &ConsoleWindow::keyDown);
-    cafe.console->activateWindow();
-    // The click presses Ctrl first, as the operator's hand does.
-    QTest::keyClick(cafe.console->windowHandle(), Qt::Key_A, Qt::ControlModifier);
-    QCOMPARE(keys.count(), 2);
-    QCOMPARE(keys.at(0).at(0).toInt(), 17);
-    QCOMPARE(keys.at(1).at(0).toInt(), 65);
-}
-
-// A day's road: open a station counting, change it to prepaid, add time, charge another with its
-// prints, and see the agents told and the journal grid filled.
-void TestConsole::roadOfASession()
-{
-    Cafe cafe;
-    QVERIFY(cafe.store.exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, "
-                            u"fecha, hora, jobid) VALUES ('\\\\pc01', 'Laser', 3, 3, '1,50', "
-                            u"'2026-12-04', '09:00:00', 12)"_s));
-    QVERIFY(cafe.open());
-    QVERIFY(cafe.connectAll());
-    cafe.console->meteringTimer()->stop(); // the times below are checked to the second
-    ConnectionSupervision& supervision = cafe.startup->supervision();
-
-    // Open PC02, counting.
-    cafe.select(1);
-    QVERIFY(cafe.entry(u"opopen"_s)->isEnabled());
-    QVERIFY(!cafe.entry(u"opcobrar"_s)->isEnabled());
-    cafe.entry(u"opopen"_s)->trigger();
-    OpenStationDialog* open = cafe.console->openStationDialog();
-    QVERIFY(open && open->isVisible());
-    open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
-    open->findChild<QRadioButton*>(u"optcontador"_s)->click();
-    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
-    QVERIFY(!open->isVisible());
-    QCOMPARE(cafe.station(1).modo, u"CONTADOR"_s);
-    QCOMPARE(cafe.station(1).LSTCLWA, u"1"_s);
-    QCOMPARE(cafe.station(1).sub, u"0,50"_s);
-    QVERIFY(!cafe.entry(u"opopen"_s)->isEnabled());
-    QVERIFY(cafe.entry(u"opcobrar"_s)->isEnabled());
-    supervision.tick();
-    QTRY_COMPARE(cafe.pc02.lastStatus().value(0), u"1"_s);
-    QVERIFY(!cafe.pc02.screenLocked());
-
-    // Change it to prepaid, 45 minutes.
-    cafe.entry(u"Modo"_s)->trigger();
-    QVERIFY(open->isVisible());
-    open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
-    open->findChild<QRadioButton*>(u"optprepago"_s)->click();
-    open->findChild<QPushButton*>(u"cmdq45"_s)->click();
-    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
-    QCOMPARE(cafe.station(1).modo, u"PREPAGO"_s);
-    QCOMPARE(cafe.station(1).vartipex3, u"0:45:00"_s);
-    QCOMPARE(cafe.station(1).tiempo, u"0:45:00"_s);
-    supervision.tick();
-    QTRY_COMPARE(cafe.pc02.lastStatus().value(0), u"3"_s);
-    QCOMPARE(cafe.pc02.lastStatus().value(1), u"0:45:00"_s);
-
-    // Add a quarter of an hour (less the minute the addition costs).
-    QVERIFY(cafe.entry(u"cmdaumen"_s)->isEnabled());
-    cafe.entry(u"cmdaumen"_s)->trigger();
-    QVERIFY(open->isVisible());
-    open->findChild<QPushButton*>(u"cmdq15"_s)->click();
-    open->findChild<QPushButton*>(u"cmdaceptar"_s)->click();
-    QCOMPARE(cafe.station(1).vartipex3, u"0:59:00"_s);
-
-    // Charge PC01: its rental, and its print job recorded under its computer name in lower case.
-    cafe.select(0);
-    QVERIFY(cafe.entry(u"opcobrar"_s)->isEnabled());
-    cafe.entry(u"opcobrar"_s)->trigger();
-    ChargeDialog* charge = cafe.console->chargeDialog();
-    QVERIFY(charge && charge->isVisible());
-    QCOMPARE(charge->findChild<QTreeWidget*>(u"lstservicios"_s)->topLevelItemCount(), 2);
-    QCOMPARE(charge->findChild<QLabel*>(u"lbltotal"_s)->text(), u"3,00"_s);
-    auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s);
-    auto* cobrar = charge->findChild<QPushButton*>(u"cmdcobrar"_s);
-
-    tendered->setText(u"2,99"_s);
-    cobrar->click();
-    QCOMPARE(cafe.prompts.toldTexts(), QStringList{u"Cantidad incorrecta"_s});
-    tendered->setText(u"3"_s);
-    QCOMPARE(charge->findChild<QLabel*>(u"lblcambio"_s)->text(), u"0"_s);
-    cafe.prompts.answerNext(false);
-    cobrar->click();
-    QCOMPARE(cafe.prompts.questions, QStringList{u"Esta todo correcto ?"_s});
-    QVERIFY(charge->isVisible());
-    QCOMPARE(cafe.station(0).modo, u"CONTADOR"_s);
-    QVERIFY(cafe.journalRows().isEmpty());
-
-    cafe.prompts.answerNext(true);
-    cobrar->click();
-    QVERIFY(!charge->isVisible());
-    QCOMPARE(cafe.station(0).modo, QString());
-    QCOMPARE(cafe.journalRows(), (QStringList{u"CONTADOR=0,50"_s, u"3 IMPRESION(ES) =1,50"_s}));
-    QCOMPARE(cafe.find<QTreeWidget>(u"lstimpresiones"_s)->topLevelItemCount(), 0);
-    QCOMPARE(cafe.store.scalar(u"SELECT COUNT(*) FROM Impresiones"_s).toInt(), 0);
-    QVERIFY(!cafe.entry(u"opcobrar"_s)->isEnabled());
-    QVERIFY(cafe.prompts.unexpectedQuestions.isEmpty());
-    supervision.tick();
-    QTRY_VERIFY(cafe.pc01.screenLocked());
+    QFETCH(QStringList, f);
+    Cafe c;
+    c.settingsStore.write(u"Visualizacion9"_s, u"2"_s); // "Usuario" two inches wide
+    for (const QString& setting : f[0].split(u' ', Qt::SkipEmptyParts))
+        c.settingsStore.write(u"Visualizacion"_s + setting.section(u'=', 0, 0),
+                              setting.contains(u'=') ? setting.section(u'=', 1) : u"0"_s);
+    QVERIFY(c.open());
+    QStringList hidden;
+    for (const QString& name :
+         u"panelmensajes panelvolumen panelregistro panelbuscar panelpromo "
+         u"panellateral opcobrar Modo cmdvender opconfig Sub Usuario otro"_s.split(u' ')) {
+        const int column = name == u"Sub"_s ? 4 : name == u"Usuario"_s ? 3 : 0;
+        QAction* action = c.entry(name);
+        const bool shown = name == u"otro"_s ? c.journal() == u"mía|1,00;suya|2,50"_s
+                           : column          ? !c.list()->isColumnHidden(column)
+                           : action          ? action->isVisible()
+                                             : c.find(name)->isVisible();
+        if (!shown)
+            hidden << name;
+    }
+    QCOMPARE(hidden.join(u' '), f[1]);
+    QVERIFY(c.journal().startsWith(u"mía|1,00"_s));
+    if (!hidden.contains(u"Usuario"_s))
+        QCOMPARE(c.list()->columnWidth(3), 2 * c.console->logicalDpiX());
 }
 
 QTEST_MAIN(TestConsole)

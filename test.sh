@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 
-kestrel_ensure_packages "${kestrel_packages[@]}"
+kestrel_ensure_packages "${kestrel_packages[@]}" "${kestrel_test_packages[@]}"
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTREL_SANITIZE=ON
 cmake --build build-test -j2
 

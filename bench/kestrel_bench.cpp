@@ -2,6 +2,7 @@
 // rows, so the figure says how much the metering adds to what the disk costs anyway; then the
 // station link: the console's supervision of many agents played by vigilo-sim on loopback
 // addresses, as CPU time per second and as the longest wait of an agent for its status.
+// --print-pass times the print monitor's pass over the queues of a private cupsd instead.
 
 #include "billing/journal.h"
 #include "core/clock.h"
@@ -11,6 +12,7 @@
 #include "link/stationsockets.h"
 #include "link/supervision.h"
 #include "operators/operatorsession.h"
+#include "printpass.h"
 #include "soak.h"
 #include "stations/cyberstore.h"
 #include "stations/metering.h"
@@ -242,6 +244,9 @@ int main(int argc, char** argv)
         u"flap-ms"_s, u"Soak: how often each agent drops, on average (ms)."_s, u"MS"_s, u"3500"_s);
     const QCommandLineOption untrimmedOption(
         u"untrimmed"_s, u"Soak: without giving freed memory back (to compare)."_s);
+    const QCommandLineOption printPassOption(
+        u"print-pass"_s,
+        u"The print monitor's pass instead: 3 queues of a private cupsd, 50 jobs."_s);
     QCommandLineOption soakAgentsOption(u"soak-agents"_s, u"(the soak's own agents)"_s, u"N"_s);
     soakAgentsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(stationsOption);
@@ -251,8 +256,11 @@ int main(int argc, char** argv)
     parser.addOption(soakOption);
     parser.addOption(flapOption);
     parser.addOption(untrimmedOption);
+    parser.addOption(printPassOption);
     parser.addOption(soakAgentsOption);
     parser.process(app);
+    if (parser.isSet(printPassOption))
+        return runPrintPassBench();
     if (parser.isSet(soakAgentsOption))
         return runSoakAgents(parser.value(soakAgentsOption).toInt(),
                              parser.value(flapOption).toInt());

@@ -2,7 +2,10 @@
 # Sourced by run.sh and test.sh; uses sudo when not run as root.
 
 kestrel_packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-    qt6-translations-l10n fonts-dejavu-core)
+    qt6-translations-l10n fonts-dejavu-core libcups2-dev)
+# For the tests and the benchmark only: the cupsd they start on a port of their own, and the
+# client programs that set up its queues and send it jobs.
+kestrel_test_packages=(cups cups-client cups-bsd)
 
 kestrel_missing_packages() {
     local pkg

@@ -52,13 +52,32 @@ bool Journal::ADDTOREG(JournalRecord& datos)
         return false;
     }
     const QDateTime now = m_clock.now();
-    JournalRow row{dateText(now.date()),
-                   timeText(now.time()),
-                   parseNumber(formatAmount(*amount)).value_or(0.0),
-                   datos[JournalField::User],
-                   datos[JournalField::Pc],
-                   datos[JournalField::Descrip],
-                   m_session.name()};
+    return write({dateText(now.date()), timeText(now.time()),
+                  parseNumber(formatAmount(*amount)).value_or(0.0), datos[JournalField::User],
+                  datos[JournalField::Pc], datos[JournalField::Descrip], m_session.name()});
+}
+
+bool Journal::addAccountRow(const QString& amount, const QString& user)
+{
+    const std::optional<double> value = parseNumber(amount);
+    if (!value) {
+        emit writeFailed(u"No se registró la operación: el valor \""_s + amount +
+                         u"\" no es un número."_s);
+        return false;
+    }
+    JournalRow row{dateText(m_clock.now().date()),
+                   {},
+                   parseNumber(formatAmount(*value)).value_or(0.0),
+                   user,
+                   u""_s,
+                   u"CUENTA NUEVA"_s,
+                   {}};
+    row.timeless = true;
+    return write(std::move(row));
+}
+
+bool Journal::write(JournalRow row)
+{
     if (m_inTransaction && m_onRollback == OnRollback::DropOwnRows) {
         // An action's row is written now, after the older ones, or the action fails.
         if (!writeUnwritten() || !insert(row)) {
@@ -89,8 +108,10 @@ bool Journal::writeUnwritten()
 
 bool Journal::insert(const JournalRow& row)
 {
-    const bool ok = m_insert.exec(
-        {row.fecha, row.hora, row.valor, row.user, row.pc, row.descrip, row.operador});
+    const QVariant none(QMetaType::fromType<QString>());
+    const bool ok =
+        m_insert.exec({row.fecha, row.timeless ? none : QVariant(row.hora), row.valor, row.user,
+                       row.pc, row.descrip, row.timeless ? none : QVariant(row.operador)});
     // An action reports its own failure. Otherwise the operator hears of the first row that
     // cannot be written; the ones that follow while the store keeps refusing wait with it,
     // without a notice every second.

@@ -33,6 +33,8 @@ struct JournalRow {
     QString pc;
     QString descrip;
     QString operador;
+    // A new account's row has a date and no time or operator: both are stored as null.
+    bool timeless = false;
 };
 
 // The operations journal: every amount the café takes, one row each, never changed afterwards.
@@ -62,6 +64,9 @@ public:
     // is the regional text of a number; a text that is not a number is refused. Returns whether
     // the row is in the store (or in the caller's transaction).
     bool ADDTOREG(JournalRecord& datos);
+    // The row of a new customer account: today's date, the amount (a regional number text), the
+    // user, no station, "CUENTA NUEVA", and neither time nor operator. Same rules as ADDTOREG.
+    bool addAccountRow(const QString& amount, const QString& user);
 
     // Writes the rows kept from earlier failures, oldest first. True when none is left.
     bool writeUnwritten();
@@ -84,6 +89,7 @@ signals:
     void writeFailed(const QString& message);
 
 private:
+    bool write(JournalRow row);
     bool insert(const JournalRow& row);
 
     struct Written {

@@ -64,6 +64,70 @@ bool PendingPrints::reload()
     return true;
 }
 
+bool PendingPrints::has(const QString& jobid, const QString& printer) const
+{
+    return std::any_of(m_rows.begin(), m_rows.end(), [&](const PendingPrint& row) {
+        return row.jobid == jobid && row.impresora == printer;
+    });
+}
+
+bool PendingPrints::record(ActionStore::Action& action, const PendingPrint& row, int pagesPrinted,
+                           const QString& fecha, const QString& hora)
+{
+    QSqlQuery q(action.db());
+    const bool ok =
+        q.prepare(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, fecha, "
+                  u"hora, jobid) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
+    for (const QVariant& v : QVariantList{
+             row.maquina, row.impresora, row.cantidad.toInt(), pagesPrinted,
+             formatAmount(parseNumber(row.valor).value_or(0.0)), fecha, hora, row.jobid.toInt()})
+        q.addBindValue(v);
+    if (!ok || !q.exec()) {
+        action.fail(q.lastError().text());
+        return false;
+    }
+    append(row);
+    return true;
+}
+
+bool PendingPrints::remove(ActionStore& actions, int index)
+{
+    if (index < 0 || index >= count())
+        return false;
+    const PendingPrint row = m_rows[std::size_t(index)];
+    return actions.run(u"remover el trabajo de impresión"_s, [&](ActionStore::Action& a) {
+        QSqlQuery q(a.db());
+        // The job is the same job id on the same printer from the same machine; a job id alone
+        // repeats across printers.
+        const bool ok = q.prepare(u"DELETE FROM Impresiones WHERE jobid = ? AND impresora = ? "
+                                  u"AND PC = ? COLLATE NOCASE"_s);
+        q.addBindValue(row.jobid.toInt());
+        q.addBindValue(row.impresora);
+        q.addBindValue(row.maquina);
+        if (!ok || !q.exec()) {
+            a.fail(q.lastError().text());
+            return;
+        }
+        const std::vector<PendingPrint> before = m_rows;
+        a.onRollback([this, before] { replaceAll(before); });
+        removeAt(index);
+    });
+}
+
+bool PendingPrints::clear(ActionStore& actions)
+{
+    return actions.run(u"limpiar la lista de impresiones"_s, [&](ActionStore::Action& a) {
+        QSqlQuery q(a.db());
+        if (!q.exec(u"DELETE FROM Impresiones"_s)) {
+            a.fail(q.lastError().text());
+            return;
+        }
+        const std::vector<PendingPrint> before = m_rows;
+        a.onRollback([this, before] { replaceAll(before); });
+        replaceAll({});
+    });
+}
+
 void PendingPrints::append(const PendingPrint& row)
 {
     m_rows.push_back(row);

@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include "stations/actionstore.h"
+
 #include <vector>
 
 namespace kestrel {
@@ -32,6 +34,19 @@ public:
 
     const std::vector<PendingPrint>& rows() const { return m_rows; }
     int count() const { return int(m_rows.size()); }
+
+    // Whether the job is pending already: the same job id on the same printer.
+    bool has(const QString& jobid, const QString& printer) const;
+
+    // Records a job inside an action: its Impresiones row (the amount stored with the regional
+    // two decimals) and its list row. False when the store refused (the action has failed).
+    bool record(ActionStore::Action& action, const PendingPrint& row, int pagesPrinted,
+                const QString& fecha, const QString& hora);
+
+    // "Remover": the selected job leaves the list and the table; the machine's other jobs stay
+    // pending. "Limpiar todos los trabajos": every job leaves both. Each is one action.
+    bool remove(ActionStore& actions, int index);
+    bool clear(ActionStore& actions);
 
     void append(const PendingPrint& row);
     void removeAt(int index);

@@ -134,4 +134,62 @@ QStringList CounterServices::journalRows()
     return rows;
 }
 
+void ScriptedSpooler::set(const QStringList& printers,
+                          const QHash<QString, std::vector<SpoolJob>>& queues)
+{
+    QMutexLocker lock(&m_mutex);
+    m_printers = printers;
+    m_queues = queues;
+}
+
+void ScriptedSpooler::hang()
+{
+    QMutexLocker lock(&m_mutex);
+    m_hung = true;
+}
+
+void ScriptedSpooler::release()
+{
+    QMutexLocker lock(&m_mutex);
+    m_hung = false;
+    m_released.wakeAll();
+}
+
+void ScriptedSpooler::waitWhileHung()
+{
+    while (m_hung)
+        m_released.wait(&m_mutex);
+}
+
+QStringList ScriptedSpooler::printers()
+{
+    QMutexLocker lock(&m_mutex);
+    waitWhileHung();
+    return m_printers;
+}
+
+std::optional<std::vector<SpoolJob>> ScriptedSpooler::jobs(const QString& printer)
+{
+    QMutexLocker lock(&m_mutex);
+    waitWhileHung();
+    const auto queue = m_queues.constFind(printer);
+    if (queue == m_queues.cend())
+        return std::nullopt;
+    return *queue;
+}
+
+bool ScriptedSpooler::cancel(const QString& printer, std::int32_t jobId)
+{
+    QMutexLocker lock(&m_mutex);
+    waitWhileHung();
+    m_cancelled << printer + u' ' + QString::number(jobId);
+    return m_queues.contains(printer);
+}
+
+QStringList ScriptedSpooler::cancelled() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_cancelled;
+}
+
 } // namespace kestrel::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "accounts/accounts.h"
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
@@ -9,6 +10,7 @@
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
 #include "operators/operatorsession.h"
+#include "printing/spooler.h"
 #include "stations/actionstore.h"
 #include "stations/metering.h"
 #include "stations/stationrows.h"
@@ -16,10 +18,12 @@
 
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QSqlQuery>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QWaitCondition>
 
 #include <memory>
 
@@ -154,11 +158,37 @@ struct CounterServices {
     RemoteCommands commands{
         {stations, actions, sender, journal, settings, prompts, clock, messages}};
     Metering metering{{stations, rows, store.db(), settings, sender, journal, clock}};
+    Accounts accounts{{store.db(), stations, actions, journal, prompts, clock}};
 
     // Loads the station table from CYBER as the console does at start.
     bool loadStations();
     // The journal rows as "VALOR|USER|PC|DESCRIP|OPERADOR" texts, in table order.
     QStringList journalRows();
+};
+
+// A spooler whose printers and queues the test sets. hang() makes every call wait until
+// release(): a print server that does not answer. Calls may come from the monitor's thread.
+class ScriptedSpooler final : public Spooler {
+public:
+    void set(const QStringList& printers, const QHash<QString, std::vector<SpoolJob>>& queues);
+    void hang();
+    void release();
+
+    QStringList printers() override;
+    std::optional<std::vector<SpoolJob>> jobs(const QString& printer) override;
+    bool cancel(const QString& printer, std::int32_t jobId) override;
+
+    QStringList cancelled() const;
+
+private:
+    void waitWhileHung();
+
+    mutable QMutex m_mutex;
+    QWaitCondition m_released;
+    bool m_hung = false;
+    QStringList m_printers;
+    QHash<QString, std::vector<SpoolJob>> m_queues; // a printer without a queue cannot be read
+    QStringList m_cancelled;
 };
 
 } // namespace kestrel::test

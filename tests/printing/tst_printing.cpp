@@ -1,0 +1,142 @@
+#include "printing/pendingprints.h"
+#include "printing/printmonitor.h"
+#include "support/testsupport.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+// Printers "HP" (0,50 a page; from 10 pages 20 % off) and "Epson" (no price row) on a scripted
+// spooler; "Laser" is priced but not installed.
+struct Counter : test::CounterServices {
+    test::ScriptedSpooler spooler;
+    PendingPrints prints{store.db()};
+    PrintMonitor monitor{{store.db(), spooler, prints, actions, clock}};
+
+    Counter()
+    {
+        store.exec(u"INSERT INTO Impresoras (nombre, valorporprint, cantdest, pordesct) VALUES "
+                   u"('hp', 0.5, 10, 20), ('HP', 9, 0, 0), ('Laser', 1, 0, 0)"_s);
+        monitor.setPrices({u"HP"_s, u"Epson"_s});
+    }
+    // One pass with these queues, waited for.
+    bool pass(const QHash<QString, std::vector<SpoolJob>>& queues)
+    {
+        spooler.set({u"HP"_s, u"Epson"_s, u"Gone"_s}, queues);
+        QSignalSpy done(&monitor, &PrintMonitor::passFinished);
+        monitor.Obtener_Impresoras2();
+        return done.wait(5000);
+    }
+    QString listed() const
+    {
+        QStringList rows;
+        for (const PendingPrint& p : prints.rows())
+            rows << QStringList{p.impresora, p.maquina, p.cantidad, p.valor, p.jobid}.join(u':');
+        return rows.join(u' ');
+    }
+    QString stored()
+    {
+        return store
+            .scalar(u"SELECT group_concat(impresora || ':' || PC || ':' || cantidad || ':' "
+                    u"|| pagimpres || ':' || valor || ':' || fecha || ':' || hora || ':' "
+                    u"|| jobid, ' ') FROM Impresiones"_s)
+            .toString();
+    }
+};
+
+SpoolJob job(int id, std::uint32_t status, bool ownText = false, int pages = 3)
+{
+    return {id, u"\\\\PC03"_s, pages, 1, status, ownText};
+}
+
+} // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+private slots:
+    void recordingRule_data()
+    {
+        // status bits | own status text | recorded
+        test::addRows(R"(
+    printing              |0x10 |0|1
+    printing in error     |0x12 |0|1
+    printing and paused   |0x11 |0|1
+    printing, own text    |0x10 |1|0
+    spooling              |0x08 |0|0
+    printed between ticks |0x80 |0|0
+    no status             |0x00 |0|0
+    )");
+    }
+    void recordingRule()
+    {
+        QFETCH(QStringList, f);
+        const SpoolJob j = job(1, f[0].toUInt(nullptr, 16), f[1] == u"1"_s);
+        QCOMPARE(PrintMonitor::recordable(j), f[2] == u"1"_s);
+    }
+
+    void recordsEachJobOncePriced()
+    {
+        Counter c;
+        const std::uint32_t printing = JobStatus::Printing;
+        QVERIFY(c.pass({{u"HP"_s, {job(7, printing), job(8, JobStatus::Spooling)}},
+                        {u"Epson"_s, {job(7, printing, false, 2)}}}));
+        // The same job grows and is seen again; job 8 starts printing; a long job gets the
+        // discount. "Gone" cannot be read and is skipped.
+        QVERIFY(c.pass({{u"HP"_s, {job(7, printing, false, 9), job(8, printing, false, 10)}},
+                        {u"Epson"_s, {job(7, printing, false, 2)}}}));
+        const QString listed = u"HP:\\\\PC03:3:1,5:7 Epson:\\\\PC03:2:0:7 HP:\\\\PC03:10:4:8"_s;
+        QCOMPARE(c.listed(), listed);
+        QCOMPARE(c.stored(), u"HP:\\\\PC03:3:1:1,50:2026-12-04:09:05:03:7 "
+                             u"Epson:\\\\PC03:2:1:0,00:2026-12-04:09:05:03:7 "
+                             u"HP:\\\\PC03:10:1:4,00:2026-12-04:09:05:03:8"_s);
+        // A restart reads the same jobs back, in table order, with the amounts as stored.
+        QVERIFY(c.prints.reload());
+        QCOMPARE(c.listed(),
+                 u"HP:\\\\PC03:3:1,50:7 Epson:\\\\PC03:2:0,00:7 HP:\\\\PC03:10:4,00:8"_s);
+        QCOMPARE(c.monitor.priceOf(u"Laser"_s).perPage, 0.0); // not installed at start
+    }
+
+    void removeTakesOneJobClearTakesAll()
+    {
+        Counter c;
+        QVERIFY(c.pass({{u"HP"_s, {job(1, 0x10), job(2, 0x10)}}, {u"Epson"_s, {job(1, 0x10)}}}));
+        QVERIFY(c.prints.remove(c.actions, 0));
+        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,5:2 Epson:\\\\PC03:3:0:1"_s);
+        QCOMPARE(c.store.scalar(u"SELECT group_concat(impresora || jobid) FROM Impresiones"_s),
+                 QVariant(u"HP2,Epson1"_s));
+        QVERIFY(c.prints.clear(c.actions));
+        QVERIFY(c.prints.count() == 0 && c.stored().isEmpty());
+    }
+
+    // A spooler that does not answer holds up neither the tick nor the next pass request: the
+    // pass is recorded when the spooler comes back, and only one pass runs at a time.
+    void hungSpoolerNeverHoldsTheTick()
+    {
+        Counter c;
+        c.spooler.set({u"HP"_s}, {{u"HP"_s, {job(5, 0x10)}}});
+        c.spooler.hang();
+        QSignalSpy done(&c.monitor, &PrintMonitor::passFinished);
+        c.monitor.Obtener_Impresoras2();
+        for (int tick = 0; tick < 5; ++tick) {
+            c.metering.tick();
+            c.monitor.Obtener_Impresoras2();
+            QVERIFY(c.monitor.passRunning());
+        }
+        QCOMPARE(c.prints.count(), 0);
+        c.spooler.release();
+        QVERIFY(done.wait(5000));
+        QCOMPARE(done.size(), 1);
+        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,5:5"_s);
+        c.monitor.cancel(u"HP"_s, 5);
+        QSignalSpy cancelled(&c.monitor, &PrintMonitor::cancelled);
+        QVERIFY(cancelled.wait(5000));
+        QCOMPARE(c.spooler.cancelled(), QStringList{u"HP 5"_s});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPrinting)
+#include "tst_printing.moc"

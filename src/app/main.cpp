@@ -13,6 +13,7 @@
 #include "core/demodata.h"
 #include "core/instancelock.h"
 #include "core/settings.h"
+#include "printing/cupsspooler.h"
 #include "ui/messageboxprompts.h"
 
 #include <QApplication>
@@ -87,7 +88,8 @@ int initDataStore(const Options& o)
         DataStore store;
         auto error = store.open(path);
         if (!error)
-            error = seedDemoCafe(store.database());
+            // The printers of the CUPS server, where one answers, get a demo price.
+            error = seedDemoCafe(store.database(), CupsSpooler().printers());
         if (error) {
             printErr(u"No se pudo cargar el café de ejemplo:\n"_s + *error);
             return Refused;

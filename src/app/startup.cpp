@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "accounts/accounts.h"
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
@@ -12,7 +13,9 @@
 #include "link/supervision.h"
 #include "operators/login.h"
 #include "operators/operatorsession.h"
+#include "printing/cupsspooler.h"
 #include "printing/pendingprints.h"
+#include "printing/printmonitor.h"
 #include "stations/actionstore.h"
 #include "stations/metering.h"
 #include "stations/stationrows.h"
@@ -27,7 +30,7 @@
 namespace kestrel {
 
 Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrowser* browser,
-                 QObject* parent)
+                 Spooler* spooler, QObject* parent)
     : QObject(parent), m_store(store), m_settings(settings), m_prompts(prompts),
       m_session(std::make_unique<OperatorSession>()), m_stations(std::make_unique<StationTable>()),
       m_clock(std::make_unique<SystemClock>()), m_sockets(std::make_unique<StationSockets>()),
@@ -45,6 +48,11 @@ Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrow
       m_commands(std::make_unique<RemoteCommands>(RemoteCommands::Services{
           *m_stations, *m_actions, *m_link, *m_journal, settings, prompts, *m_clock, *m_messages})),
       m_prints(std::make_unique<PendingPrints>(store.database())),
+      m_ownSpooler(spooler ? nullptr : std::make_unique<CupsSpooler>()),
+      m_monitor(std::make_unique<PrintMonitor>(PrintMonitor::Services{
+          store.database(), spooler ? *spooler : *m_ownSpooler, *m_prints, *m_actions, *m_clock})),
+      m_accounts(std::make_unique<Accounts>(Accounts::Services{
+          store.database(), *m_stations, *m_actions, *m_journal, prompts, *m_clock})),
       m_ownBrowser(browser ? nullptr : std::make_unique<DesktopBrowser>()),
       m_browser(browser ? browser : m_ownBrowser.get()),
       m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
@@ -90,7 +98,7 @@ void Startup::showConsole()
     m_console = std::make_unique<ConsoleWindow>(
         ConsoleServices{m_store, m_settings, *m_session, *m_stations, *m_actions, m_prompts,
                         *m_login, *m_metering, *m_journal, *m_supervision, *m_requests, *m_commands,
-                        *m_messages, *m_prints, *m_clock, *m_browser});
+                        *m_messages, *m_prints, *m_monitor, *m_accounts, *m_clock, *m_browser});
     m_console->load();
     // The operator's one window fills the screen, from 1024x768 up (without a window manager,
     // as under a virtual X server, the geometry does it).

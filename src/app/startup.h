@@ -8,6 +8,9 @@
 namespace kestrel {
 
 class AboutWindow;
+class Accounts;
+class PrintMonitor;
+class Spooler;
 class ActionStore;
 class Clock;
 class ConsoleWindow;
@@ -37,9 +40,10 @@ class Startup final : public QObject {
 public:
     static constexpr int SplashMs = 1000;
 
-    // Pages open in the desktop's browser unless another browser is given.
+    // Pages open in the desktop's browser unless another browser is given; printers are those of
+    // the CUPS server unless another spooler is given.
     Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrowser* browser = nullptr,
-            QObject* parent = nullptr);
+            Spooler* spooler = nullptr, QObject* parent = nullptr);
     ~Startup() override;
 
     void begin();
@@ -57,6 +61,8 @@ public:
     MessageList& messages() const { return *m_messages; }
     PendingPrints& prints() const { return *m_prints; }
     Journal& journal() const { return *m_journal; }
+    PrintMonitor& monitor() const { return *m_monitor; }
+    Accounts& accounts() const { return *m_accounts; }
 
 signals:
     void consoleShown();
@@ -83,6 +89,9 @@ private:
     std::unique_ptr<RequestDispatcher> m_requests;
     std::unique_ptr<RemoteCommands> m_commands;
     std::unique_ptr<PendingPrints> m_prints;
+    std::unique_ptr<Spooler> m_ownSpooler;
+    std::unique_ptr<PrintMonitor> m_monitor;
+    std::unique_ptr<Accounts> m_accounts;
     std::unique_ptr<WebBrowser> m_ownBrowser;
     WebBrowser* m_browser = nullptr;
     std::unique_ptr<LoginWindow> m_login;

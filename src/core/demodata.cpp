@@ -20,7 +20,7 @@ struct Statement {
 // The charge already in the total is kept as the console shows it, in the regional format.
 // Eight stations on loopback addresses, three of them in a session (counting by the hour,
 // prepaid, counting under the compound tariff), a tariff of each kind and one customer account.
-QList<Statement> demoCafe()
+QList<Statement> demoCafe(const QStringList& printers)
 {
     QList<Statement> statements;
     const QString tariff = u"INSERT INTO TARIFAS (CODIGO, NOMBRE, TARIFA, TARIF_MIN, TIPO) "
@@ -34,8 +34,15 @@ QList<Statement> demoCafe()
                                 u"VALUES (3, ?, ?, 'Por bloques')"_s,
                                 {minutes, price}};
     statements << Statement{u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, LASTVISIT, TARIFBAS) "
-                            u"VALUES ('maria', '1234', '2:00:00', '1/12/2026', 1)"_s,
+                            u"VALUES ('maria', '1234', '2:00:00', '1/12/2026', 1), "
+                            u"('jose', 'jose', '0:45:00', '28/11/2026', 1), "
+                            u"('Begoña', '', '5:30:00', '2/12/2026', 1), "
+                            u"('muñoz', 'clave', '0:05:20', '15/11/2026', 0.8)"_s,
                             {}};
+    for (const QString& printer : printers)
+        statements << Statement{u"INSERT INTO Impresoras (nombre, valorporprint, cantdest, "
+                                u"pordesct) VALUES (?, 0.10, 20, 10)"_s,
+                                {printer}};
 
     const QString station =
         u"INSERT INTO CYBER (PC, PCIP, TIEMPO, MODALIDAD, LSTVARX, TARIFBAS, TARIFA, TOTAL, "
@@ -69,12 +76,12 @@ QList<Statement> demoCafe()
 
 } // namespace
 
-std::optional<QString> seedDemoCafe(QSqlDatabase db)
+std::optional<QString> seedDemoCafe(QSqlDatabase db, const QStringList& printers)
 {
     if (!db.transaction())
         return db.lastError().text();
     QSqlQuery q(db);
-    for (const Statement& s : demoCafe()) {
+    for (const Statement& s : demoCafe(printers)) {
         bool ok = q.prepare(s.sql);
         for (const QVariant& v : s.values)
             q.addBindValue(v);

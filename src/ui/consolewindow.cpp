@@ -1,6 +1,7 @@
 #include "consolewindow.h"
 
 #include "aboutwindow.h"
+#include "accounts/accounts.h"
 #include "areacaption.h"
 #include "billing/journal.h"
 #include "billing/journalofday.h"
@@ -21,12 +22,14 @@
 #include "openstationdialog.h"
 #include "operators/operatorsession.h"
 #include "printing/pendingprints.h"
+#include "printing/printmonitor.h"
 #include "stationlistmodel.h"
 #include "stations/counters.h"
 #include "stations/cyberstore.h"
 #include "stations/display.h"
 #include "stations/metering.h"
 #include "stations/stationtable.h"
+#include "ui/accountswindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -87,6 +90,17 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     m_meteringTimer->setInterval(1000);
     connect(m_meteringTimer, &QTimer::timeout, &m_services.metering, &Metering::tick);
     connect(&m_services.metering, &Metering::ticked, this, &ConsoleWindow::showMeteringStatus);
+    // The printers are looked at after the status bar, once a tick; the pass runs off this thread.
+    connect(&m_services.metering, &Metering::ticked, &m_services.monitor,
+            &PrintMonitor::Obtener_Impresoras2);
+    connect(&m_services.monitor, &PrintMonitor::cancelled, this,
+            [this](const QString& printer, int job, bool ok) {
+                if (!ok)
+                    m_services.prompts.notify(
+                        Prompts::Icon::Exclamation,
+                        u"No se pudo cancelar el trabajo %1 de la impresora "_s.arg(job) + printer +
+                            u'.');
+            });
     connect(&m_services.metering, &Metering::storeFailed, this, [this](const QString& message) {
         m_services.prompts.notify(Prompts::Icon::Critical, message);
     });
@@ -417,12 +431,63 @@ void ConsoleWindow::SHOWPC(const QString& mode, const QString& user, const QStri
         m_openDialog = std::make_unique<OpenStationDialog>(
             OpenStationServices{m_services.store.database(), m_services.settings,
                                 m_services.stations, m_services.actions, m_services.prompts,
-                                m_currencySymbol},
+                                m_currencySymbol, &m_services.accounts},
             this);
         connect(m_openDialog.get(), &OpenStationDialog::stationChanged, this,
                 &ConsoleWindow::EnDisOpc);
+        connect(m_openDialog.get(), &OpenStationDialog::accountChanged, this, [this] {
+            if (m_accountsWindow && m_accountsWindow->isVisible())
+                m_accountsWindow->showAll();
+        });
     }
     m_openDialog->SHOWPC(mode, selectedStation(), user, hourlyRate);
+}
+
+void ConsoleWindow::showAccounts()
+{
+    if (!m_accountsWindow) {
+        m_accountsWindow = std::make_unique<AccountsWindow>(m_services.accounts, m_services.session,
+                                                            m_services.prompts, this);
+        connect(m_accountsWindow.get(), &AccountsWindow::createRequested, this,
+                [this] { SHOWPC(u"CREATE"_s); });
+        connect(
+            m_accountsWindow.get(), &AccountsWindow::creditRequested, this,
+            [this](const QString& user, const QString& rate) { SHOWPC(u"INCREMU"_s, user, rate); });
+    }
+    m_accountsWindow->showAll();
+    m_accountsWindow->show();
+    m_accountsWindow->raise();
+    m_accountsWindow->activateWindow();
+}
+
+void ConsoleWindow::removePrint()
+{
+    QTreeWidgetItem* item = m_printList->currentItem();
+    if (m_services.prints.count() == 0 || !item)
+        return;
+    const int index = m_printList->indexOfTopLevelItem(item);
+    if (m_services.prompts.askYesNo(u"Desea remover de la lista?"_s))
+        m_services.prints.remove(m_services.actions, index);
+}
+
+void ConsoleWindow::clearPrints()
+{
+    if (m_services.prompts.askYesNo(u"Desea limpiar la lista?"_s))
+        m_services.prints.clear(m_services.actions);
+}
+
+// The selected job is cancelled in the spooler (it stops printing); what it printed so far stays
+// in the list to be charged.
+void ConsoleWindow::cancelPrint()
+{
+    QTreeWidgetItem* item = m_printList->currentItem();
+    if (!item)
+        return;
+    const PendingPrint& job =
+        m_services.prints.rows()[std::size_t(m_printList->indexOfTopLevelItem(item))];
+    if (m_services.prompts.askYesNo(u"Desea cancelar el trabajo "_s + job.jobid +
+                                    u" de la impresora "_s + job.impresora + u'?'))
+        m_services.monitor.cancel(job.impresora, job.jobid.toInt());
 }
 
 void ConsoleWindow::showCharge()
@@ -550,8 +615,10 @@ void ConsoleWindow::buildMenus()
     addPendingEntry(articulos, u"mnuarticulos"_s, u"Administrar"_s);
 
     QMenu* cuentas = addMenu(u"mnucuentas"_s, u"&Cuentas"_s);
-    addPendingEntry(cuentas, u"subnuevo"_s, u"Nuevo"_s);
-    addPendingEntry(cuentas, u"submmbus"_s, u"Buscar/Modificar"_s);
+    connect(addEntry(cuentas, u"subnuevo"_s, u"Nuevo"_s), &QAction::triggered, this,
+            [this] { SHOWPC(u"CREATE"_s); });
+    connect(addEntry(cuentas, u"submmbus"_s, u"Buscar/Modificar"_s), &QAction::triggered, this,
+            &ConsoleWindow::showAccounts);
 
     addPendingEntry(addMenu(u"mnuoperadores"_s, u"&Operadores"_s), u"submenuOp"_s,
                     u"Administrar operadores"_s);
@@ -581,12 +648,15 @@ void ConsoleWindow::buildMenus()
                 &QAction::triggered, this, [this, address] { m_services.browser.open(address); });
     }
 
-    // The pending print list's own menu; its commands come with the print accounting.
+    // The pending print list's own menu.
     m_printerMenu = new QMenu(u"Impresoras"_s, this);
     m_printerMenu->setObjectName(u"mnuimpresoras"_s);
-    addPendingEntry(m_printerMenu, u"printerdel"_s, u"Remover"_s);
-    addPendingEntry(m_printerMenu, u"mnuclearlst"_s, u"Limpiar todos los trabajos"_s);
-    addPendingEntry(m_printerMenu, u"mnuprintcanc"_s, u"Cancelar impresion actual"_s);
+    connect(addEntry(m_printerMenu, u"printerdel"_s, u"Remover"_s), &QAction::triggered, this,
+            &ConsoleWindow::removePrint);
+    connect(addEntry(m_printerMenu, u"mnuclearlst"_s, u"Limpiar todos los trabajos"_s),
+            &QAction::triggered, this, &ConsoleWindow::clearPrints);
+    connect(addEntry(m_printerMenu, u"mnuprintcanc"_s, u"Cancelar impresion actual"_s),
+            &QAction::triggered, this, &ConsoleWindow::cancelPrint);
 }
 
 void ConsoleWindow::buildStationMenu()
@@ -653,6 +723,7 @@ void ConsoleWindow::load()
     m_currencySymbol = m_services.settings.currencySymbol();
     Visualizacion();
 
+    m_services.monitor.loadPrices();
     if (!m_services.prints.reload())
         m_services.prompts.tell(Prompts::Icon::Critical,
                                 u"No se pudo leer la lista de impresiones (Impresiones):\n"_s +

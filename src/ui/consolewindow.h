@@ -20,6 +20,8 @@ class QTreeWidget;
 
 namespace kestrel {
 
+class Accounts;
+class AccountsWindow;
 class ActionStore;
 class ChargeDialog;
 class Clock;
@@ -33,6 +35,7 @@ class MessagesPanel;
 class Metering;
 class OpenStationDialog;
 class PendingPrints;
+class PrintMonitor;
 class RemoteCommands;
 class RequestDispatcher;
 class OperatorSession;
@@ -58,6 +61,8 @@ struct ConsoleServices {
     RemoteCommands& commands;
     MessageList& messages;
     PendingPrints& prints;
+    PrintMonitor& monitor;
+    Accounts& accounts;
     const Clock& clock;
     WebBrowser& browser;
 };
@@ -98,7 +103,11 @@ public:
     void SHOWPC(const QString& mode, const QString& user = {}, const QString& hourlyRate = {});
     // The charge dialog for the selected station; created on first use.
     void showCharge();
+    // frmcuentas, all accounts listed; created on first use.
+    void showAccounts();
     OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
+    AccountsWindow* accountsWindow() const { return m_accountsWindow.get(); }
+    QTreeWidget* printList() const { return m_printList; }
     ChargeDialog* chargeDialog() const { return m_chargeDialog.get(); }
 
 signals:
@@ -121,6 +130,10 @@ private:
     void buildStatusBar();
     void showJournalTab(bool prints);
     void showPendingPrints();
+    // The "Impresoras" menu's commands on the pending print list.
+    void removePrint();
+    void clearPrints();
+    void cancelPrint();
     void search();
     void showMeteringStatus();
     QMenu* addMenu(const QString& name, const QString& caption);
@@ -151,6 +164,7 @@ private:
     std::unique_ptr<JournalOfDay> m_journalOfDay;
     std::unique_ptr<OpenStationDialog> m_openDialog;
     std::unique_ptr<ChargeDialog> m_chargeDialog;
+    std::unique_ptr<AccountsWindow> m_accountsWindow;
 };
 
 } // namespace kestrel

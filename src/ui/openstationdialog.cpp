@@ -1,5 +1,6 @@
 #include "openstationdialog.h"
 
+#include "accounts/accounts.h"
 #include "core/numbers.h"
 #include "stations/stationtable.h"
 #include "ui/numerickeyfilter.h"
@@ -444,12 +445,27 @@ void OpenStationDialog::aceptar()
         accept();
         break;
     case OpenStation::Outcome::AccountRequested:
-        emit accountRequested(tagOf(m_mode));
+        acceptAccount(choice);
         break;
     case OpenStation::Outcome::NoTariff:
     case OpenStation::Outcome::NoStation:
     case OpenStation::Outcome::Failed:
         break;
+    }
+}
+
+void OpenStationDialog::acceptAccount(const OpenChoice& choice)
+{
+    if (!m_services.accounts)
+        return;
+    const Accounts::Purchase purchase{
+        m_user->text(), m_password->text(), m_passwordNext->isChecked(), choice.hours,
+        choice.minutes, m_amount->text(),   m_core.hourlyRate()};
+    const bool done = m_mode == OpenMode::Create ? m_services.accounts->create(purchase)
+                                                 : m_services.accounts->addCredit(purchase);
+    if (done) {
+        emit accountChanged(purchase.user.trimmed());
+        accept();
     }
 }
 

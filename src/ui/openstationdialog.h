@@ -17,6 +17,7 @@ class QScrollBar;
 
 namespace kestrel {
 
+class Accounts;
 class ActionStore;
 class Prompts;
 class Settings;
@@ -28,7 +29,8 @@ struct OpenStationServices {
     StationTable& stations;
     ActionStore& actions;
     Prompts& prompts;
-    QString currencySymbol; // shown beside the amount
+    QString currencySymbol;       // shown beside the amount
+    Accounts* accounts = nullptr; // the account modes create accounts and add credit here
 };
 
 // FRMOPEN: opens a session on a station, changes its mode, adds prepaid time, and gathers the
@@ -49,9 +51,9 @@ public:
 
 signals:
     void stationChanged(int index); // Aceptar wrote the station; the console refreshes its commands
-    // Aceptar in "CREATE" and "INCREMU", with a tariff chosen. The station is not written and the
-    // dialog stays open: the account operation reads the dialog's fields and closes it when done.
-    void accountRequested(const QString& mode);
+    // Aceptar in "CREATE" or "INCREMU" created the account or added its credit; the dialog
+    // closes. When the account operation is refused the dialog stays open with what was typed.
+    void accountChanged(const QString& user);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +66,7 @@ private:
     // "Aceptar (F1)". F1 runs it even while the button waits for a tariff, so the operator is
     // told what is missing.
     void aceptar();
+    void acceptAccount(const OpenChoice& choice);
     void reset(const OpenModeSetup& setup, const QString& user, const QString& hourlyRate);
     void chooseTariff(int index);
     void choosePrepaid(bool prepaid);

@@ -1,9 +1,11 @@
 // The console driven as the operator drives it, against station agents in this process.
 #include "app/startup.h"
 #include "billing/journal.h"
+#include "printing/printmonitor.h"
 #include "stationagent.h"
 #include "support/testsupport.h"
 #include "ui/aboutwindow.h"
+#include "ui/accountswindow.h"
 #include "ui/chargedialog.h"
 #include "ui/consolewindow.h"
 #include "ui/loginwindow.h"
@@ -42,6 +44,7 @@ struct Cafe {
     test::MemorySettingsStore settingsStore;
     Settings settings{settingsStore};
     test::ScriptedPrompts prompts;
+    test::ScriptedSpooler spooler;
     std::unique_ptr<Startup> startup;
     ConsoleWindow* console = nullptr;
 
@@ -70,7 +73,7 @@ struct Cafe {
                         u"(?, '08:10:00', 2.5, 'ANONIMO', 'PC02', 'suya', 'otro')"_s,
                         {today, today}))
             return false;
-        startup = std::make_unique<Startup>(store.store(), settings, prompts);
+        startup = std::make_unique<Startup>(store.store(), settings, prompts, nullptr, &spooler);
         QSignalSpy shown(startup.get(), &Startup::consoleShown);
         startup->begin(); // the only operator has no password: the splash, then the console
         const bool splashFirst = !startup->loginWindow()->isVisible() && !startup->console() &&
@@ -213,6 +216,36 @@ void TestConsole::aDayAtTheCafe()
     QCOMPARE(c.stations({2}), u";"_s);
     QVERIFY(!c.entry(u"smnucerrar"_s)->isEnabled() && c.prompts.questions.size() == 2);
     QTRY_VERIFY_WITH_TIMEOUT(c.pc02.screenLocked(), 5000);
+
+    // The monitor records PC02's printing job from the ticks; "Remover" asks, and takes it.
+    c.spooler.set({u"Laser"_s},
+                  {{u"Laser"_s, {{40, u"\\\\PC02"_s, 2, 1, JobStatus::Printing, false}}}});
+    QTreeWidget* prints = c.console->printList();
+    const auto ticked = [&] { return c.startup->metering().tick(), prints->topLevelItemCount(); };
+    QTRY_COMPARE(ticked(), 1);
+    QSignalSpy passes(&c.startup->monitor(), &PrintMonitor::passFinished);
+    c.spooler.set({u"Laser"_s}, {{u"Laser"_s, {}}});
+    QTRY_VERIFY(ticked() == 1 && passes.size() >= 2); // the job has left the queue
+    prints->setCurrentItem(prints->topLevelItem(0));
+    for (const bool yes : {false, true}) {
+        c.prompts.answerNext(yes);
+        c.entry(u"printerdel"_s)->trigger();
+    }
+    QCOMPARE(prints->topLevelItemCount(), 0);
+    QCOMPARE(c.prompts.questions.takeLast(), u"Desea remover de la lista?"_s);
+    c.prompts.questions.removeLast();
+
+    // "Nuevo" of "&Cuentas" creates an account that the accounts window then lists.
+    c.entry(u"submmbus"_s)->trigger();
+    c.entry(u"subnuevo"_s)->trigger();
+    open->findChild<QLineEdit*>(u"txtusuario"_s)->setText(u"ana"_s);
+    open->findChild<QComboBox*>(u"cmbtarifa"_s)->setCurrentIndex(0);
+    for (const char* name : {"cmdq1h", "cmdaceptar"})
+        open->findChild<QAbstractButton*>(name)->click();
+    QTableWidget* accounts = c.console->accountsWindow()->grid();
+    QCOMPARE(accounts->rowCount(), 1);
+    QCOMPARE(accounts->item(0, 0)->text() + accounts->item(0, 1)->text(), u"ana1:00:00"_s);
+    c.console->accountsWindow()->close();
 
     // The operator, then "+" shown or "-" hidden: the toolbar's "Configuracion", the menus
     // "&Informes" and "&Operadores", the entries "Configuracion", "Nuevo" and "Administrar".

@@ -17,8 +17,8 @@ struct Console : test::CounterServices {
 
     bool load()
     {
-        dialog = std::make_unique<OpenStationDialog>(
-            OpenStationServices{store.db(), settings, stations, actions, prompts, u"$"_s});
+        dialog = std::make_unique<OpenStationDialog>(OpenStationServices{
+            store.db(), settings, stations, actions, prompts, u"$"_s, &accounts});
         return store.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
                           u"('Normal', 1.5, 0.25, 'ST'), ('Bloques', 0, 0, 'TC')"_s) &&
                store.exec(u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) VALUES (2, 15, "
@@ -158,17 +158,31 @@ void TestOpenStationDialog::keysAndButtons()
     }
     QVERIFY(changed.isEmpty() && c.stations.at(0).modo.isEmpty());
 
-    // The account modes ask for the account and stay open; a store that refuses leaves the dialog
-    // open and the station as it was.
-    QSignalSpy account(c.dialog.get(), &OpenStationDialog::accountRequested);
+    // The account modes create the account or add its credit, then close.
+    QVERIFY(c.store.exec(u"INSERT INTO CUENTAS (USER, TIMERES) VALUES ('maria', '0:10:00')"_s));
+    QSignalSpy account(c.dialog.get(), &OpenStationDialog::accountChanged);
     const std::vector<Station> before = c.stations.stations();
     for (const QString& mode : {u"INCREMU"_s, u"CREATE"_s}) {
         QVERIFY(c.show(mode, 0, u"maria"_s, u"1,5"_s));
-        c.list("cmbtarifa")->setCurrentIndex(1);
+        if (mode == u"CREATE"_s)
+            c.find<QLineEdit>("txtusuario")->setText(u"ana"_s);
+        c.list("cmbtarifa")->setCurrentIndex(0);
         c.click(u"cmdq2h cmdaceptar"_s);
-        QCOMPARE(account.takeFirst().value(0).toString(), mode);
-        QVERIFY(c.dialog->isVisible()); // the account operation closes it when done
+        QCOMPARE(account.takeFirst().value(0).toString(),
+                 mode == u"CREATE"_s ? u"ana"_s : u"maria"_s);
+        QVERIFY(!c.dialog->isVisible());
     }
+    QCOMPARE(c.store
+                 .scalar(u"SELECT group_concat(USER || ' ' || TIMERES || ' ' || "
+                         u"ifnull(TARIFBAS, '-'), ',') FROM CUENTAS"_s)
+                 .toString(),
+             u"maria 2:10:00 -,ana 2:00:00 1.5"_s);
+    QVERIFY(c.show(u"CREATE"_s, 0));
+    c.list("cmbtarifa")->setCurrentIndex(0);
+    c.find<QLineEdit>("txtusuario")->setText(u"ANA"_s);
+    c.click(u"cmdaceptar"_s);
+    QVERIFY(c.dialog->isVisible() && account.isEmpty()); // refused: the typing stays
+    QCOMPARE(c.prompts.toldTexts().last(), u"Usuario ya existe"_s);
     c.click(u"chkpasswordnext"_s);
     QVERIFY(!c.find("txtpassword")->isEnabled());
 

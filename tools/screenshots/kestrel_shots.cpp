@@ -1,16 +1,18 @@
 // kestrel-shots OUTDIR: starts the console on a fresh demo café with its station agents in this
 // process, lets it run a few seconds, and saves pictures of the console (with a long customer
-// message), the messages panel, a Yes/No question, the open-station dialog and the charge dialog
-// as PNG files in OUTDIR.
+// message), the messages panel, a Yes/No question, the open-station dialog, the charge dialog, the
+// pending print list and the accounts window as PNG files in OUTDIR.
 #include "app/startup.h"
 #include "billing/journal.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
 #include "core/settings.h"
 #include "link/supervision.h"
+#include "printing/spooler.h"
 #include "stationagent.h"
 #include "stations/metering.h"
 #include "stations/stationtable.h"
+#include "ui/accountswindow.h"
 #include "ui/chargedialog.h"
 #include "ui/consolewindow.h"
 #include "ui/messageboxprompts.h"
@@ -27,9 +29,11 @@
 #include <QScreen>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <cstdlib>
@@ -120,6 +124,18 @@ void addDayRows(QSqlDatabase db)
         fail(u"pending prints: "_s + q.lastError().text());
 }
 
+// The café's printer, with PC03's job printing and PC05's waiting behind it.
+class DemoSpooler final : public Spooler {
+public:
+    QStringList printers() override { return {u"Epson L3150"_s}; }
+    std::optional<std::vector<SpoolJob>> jobs(const QString&) override
+    {
+        return std::vector<SpoolJob>{{21, u"\\\\PC03"_s, 6, 2, JobStatus::Printing, false},
+                                     {22, u"\\\\PC05"_s, 1, 0, JobStatus::Spooling, false}};
+    }
+    bool cancel(const QString&, std::int32_t) override { return true; }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,7 +154,7 @@ int main(int argc, char** argv)
     DataStore store;
     if (auto error = store.open(path))
         fail(*error);
-    if (auto error = seedDemoCafe(store.database()))
+    if (auto error = seedDemoCafe(store.database(), {u"Epson L3150"_s}))
         fail(*error);
     addDayRows(store.database());
 
@@ -157,7 +173,8 @@ int main(int argc, char** argv)
     IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
     Settings settings(settingsStore);
     StandardErrorPrompts prompts;
-    Startup startup(store, settings, prompts);
+    DemoSpooler spooler;
+    Startup startup(store, settings, prompts, nullptr, &spooler);
     bool shown = false;
     QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
     startup.begin();
@@ -213,5 +230,22 @@ int main(int argc, char** argv)
         tendered->setText(u"5"_s);
     save(charge, outDir + u"/charge.png"_s);
     charge->reject();
+
+    // The pending print list, with the job the monitor recorded from PC03.
+    if (auto* tab = console->findChild<QPushButton*>(u"lblimpresiones"_s))
+        tab->click();
+    if (!waitFor([&] { return console->printList()->topLevelItemCount() >= 2; }, 5000))
+        fail(u"the print monitor recorded nothing"_s);
+    saveScreen(outDir + u"/prints.png"_s);
+
+    // The accounts, searched by the start of a name.
+    console->showAccounts();
+    AccountsWindow* accounts = console->accountsWindow();
+    save(accounts, outDir + u"/accounts.png"_s);
+    if (auto* search = accounts->findChild<QLineEdit*>(u"txtbuscar"_s)) {
+        search->setText(u"MU"_s);
+        accounts->search();
+    }
+    save(accounts, outDir + u"/accounts-search.png"_s);
     return 0;
 }

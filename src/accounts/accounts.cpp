@@ -110,9 +110,6 @@ QString Accounts::creditAfter(QStringView timeres, int hours, int minutes)
         f.hours += 1;
     }
     f.hours += hours;
-    // The lists hold 0 to 59, so one carry is enough; larger values fold in whole hours.
-    f.hours += f.minutes / 60;
-    f.minutes %= 60;
     return TimeText::format(f);
 }
 

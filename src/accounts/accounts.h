@@ -68,7 +68,8 @@ public:
     // running a session of that account continues with the new credit.
     bool addCredit(const Purchase& purchase);
 
-    // The credit after adding hours and minutes: minutes carry into hours; the seconds stay.
+    // The credit after adding hours and minutes (0 to 59, as the dialog's lists hold them):
+    // minutes carry into hours; the seconds stay.
     // Hours may pass 23: a customer who buys a day and a half keeps a day and a half (the
     // metering and the station login read such times), instead of wrapping to a small value.
     static QString creditAfter(QStringView timeres, int hours, int minutes);

@@ -143,16 +143,9 @@ struct JobAttributes {
 
 CupsSpooler::CupsSpooler(QString server)
 {
-    // "host:port", "[v6 address]:port", a host alone, or a socket path.
+    // "host:port", a host alone, or a socket path.
     m_host = std::move(server);
-    if (m_host.startsWith(u'[')) {
-        const qsizetype close = m_host.indexOf(u']');
-        if (close > 0) {
-            if (m_host.mid(close + 1).startsWith(u':'))
-                m_port = m_host.mid(close + 2).toInt();
-            m_host = m_host.mid(1, close - 1);
-        }
-    } else if (!m_host.startsWith(u'/') && m_host.count(u':') == 1) {
+    if (!m_host.startsWith(u'/') && m_host.count(u':') == 1) {
         const qsizetype colon = m_host.indexOf(u':');
         m_port = m_host.mid(colon + 1).toInt();
         m_host.truncate(colon);

@@ -74,7 +74,6 @@ void PrintMonitor::setPrices(const QStringList& printers)
         for (const QString& name : printers)
             m_prices.insert(nameKey(name), rows.value(nameKey(name)));
     }
-    emit pricesLoaded();
 }
 
 // Priced by name rather than by place: a printer added or removed while the console runs does not

@@ -57,7 +57,8 @@ public:
     ~PrintMonitor() override;
 
     // The per-printer price lists, built from Impresoras for the printers installed now. Asks
-    // the spooler on the monitor's thread; `pricesLoaded` tells when they are in.
+    // the spooler on the monitor's thread, ahead of any pass asked for later: the lists are in
+    // before the jobs of such a pass are priced.
     void loadPrices();
     // The lists for these printer names, read from Impresoras now (the start-up lists).
     void setPrices(const QStringList& printers);
@@ -80,7 +81,6 @@ public:
     bool record(const std::vector<SeenJob>& seen);
 
 signals:
-    void pricesLoaded();
     void passFinished(int recorded);
     void cancelled(const QString& printer, int jobId, bool ok);
 

@@ -49,6 +49,7 @@ private slots:
         // credit | hours | minutes | after
         test::addRows(R"(
     minutes carry      |0:50:10 |0 |20|1:10:10
+    no carry at 59     |0:50:10 |0 |9 |0:59:10
     seconds stay       |0:59:59 |0 |1 |1:00:59
     empty is nothing   |        |1 |5 |1:05:00
     unreadable nothing |dos     |0 |30|0:30:00
@@ -156,7 +157,7 @@ private slots:
     time refused  |1|mucho |-
     date          |2|3/1/2027|3/1/2027
     date refused  |2|31/2/2027|-
-    rate          |3|1,255 |1.26
+    rate          |3|0,455 |0.46
     rate refused  |3|-1    |-
     expiry free   |4|nunca |nunca
     )");

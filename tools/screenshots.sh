@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes pictures of the console on the demo café under a virtual X server of 1024x768, the
 # smallest screen a café runs it on: screenshots/console.png, messages.png, question.png,
-# open-station.png and charge.png
+# open-station.png, charge.png, prints.png, accounts.png and accounts-search.png.
 # On a fresh Debian 12 machine it first installs what is missing (xvfb for the X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."

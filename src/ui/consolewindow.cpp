@@ -30,6 +30,7 @@
 #include "stations/metering.h"
 #include "stations/stationtable.h"
 #include "ui/accountswindow.h"
+#include "ui/operatorswindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -460,6 +461,19 @@ void ConsoleWindow::showAccounts()
     m_accountsWindow->activateWindow();
 }
 
+void ConsoleWindow::showOperators()
+{
+    if (!m_operatorsWindow)
+        m_operatorsWindow = std::make_unique<OperatorsWindow>(
+            OperatorAdmin::Services{m_services.store.database(), m_services.actions,
+                                    m_services.prompts, m_services.session},
+            this);
+    m_operatorsWindow->showAll();
+    m_operatorsWindow->show();
+    m_operatorsWindow->raise();
+    m_operatorsWindow->activateWindow();
+}
+
 void ConsoleWindow::removePrint()
 {
     QTreeWidgetItem* item = m_printList->currentItem();
@@ -620,8 +634,9 @@ void ConsoleWindow::buildMenus()
     connect(addEntry(cuentas, u"submmbus"_s, u"Buscar/Modificar"_s), &QAction::triggered, this,
             &ConsoleWindow::showAccounts);
 
-    addPendingEntry(addMenu(u"mnuoperadores"_s, u"&Operadores"_s), u"submenuOp"_s,
-                    u"Administrar operadores"_s);
+    connect(addEntry(addMenu(u"mnuoperadores"_s, u"&Operadores"_s), u"submenuOp"_s,
+                     u"Administrar operadores"_s),
+            &QAction::triggered, this, &ConsoleWindow::showOperators);
 
     QMenu* informes = addMenu(u"mnuinformes"_s, u"&Informes"_s);
     addPendingEntry(informes, u"smnudiario"_s, u"Informe Diario"_s);

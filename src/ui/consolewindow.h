@@ -34,6 +34,7 @@ class MessageList;
 class MessagesPanel;
 class Metering;
 class OpenStationDialog;
+class OperatorsWindow;
 class PendingPrints;
 class PrintMonitor;
 class RemoteCommands;
@@ -105,6 +106,8 @@ public:
     void showCharge();
     // frmcuentas, all accounts listed; created on first use.
     void showAccounts();
+    // frmoperador, on the first operator; created on first use.
+    void showOperators();
     OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
     AccountsWindow* accountsWindow() const { return m_accountsWindow.get(); }
     QTreeWidget* printList() const { return m_printList; }
@@ -165,6 +168,7 @@ private:
     std::unique_ptr<OpenStationDialog> m_openDialog;
     std::unique_ptr<ChargeDialog> m_chargeDialog;
     std::unique_ptr<AccountsWindow> m_accountsWindow;
+    std::unique_ptr<OperatorsWindow> m_operatorsWindow;
 };
 
 } // namespace kestrel

@@ -3,6 +3,7 @@
 #include "numbers.h"
 
 #include <QIODevice>
+#include <QLocale>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -171,8 +172,13 @@ bool Settings::roundTariffs() const
 
 double Settings::taxPercent() const
 {
+    // A rate typed by hand with a decimal comma ("12,5") is 12,5 % under any regional format.
     const QString text = read(u"IMPUESTO"_s, u"12"_s);
-    return parseNumber(text).value_or(leadingNumber(text));
+    if (const std::optional<double> rate = parseNumber(text))
+        return *rate;
+    QString point = text.trimmed();
+    point.replace(u',', u'.');
+    return parseNumber(point, QLocale::c()).value_or(leadingNumber(text));
 }
 
 bool Settings::clickToStart() const

@@ -23,6 +23,8 @@
 #include "operators/operatorsession.h"
 #include "printing/pendingprints.h"
 #include "printing/printmonitor.h"
+#include "products/catalogue.h"
+#include "products/sale.h"
 #include "stationlistmodel.h"
 #include "stations/counters.h"
 #include "stations/cyberstore.h"
@@ -31,6 +33,8 @@
 #include "stations/stationtable.h"
 #include "ui/accountswindow.h"
 #include "ui/operatorswindow.h"
+#include "ui/productswindow.h"
+#include "ui/saledialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -474,6 +478,32 @@ void ConsoleWindow::showOperators()
     m_operatorsWindow->activateWindow();
 }
 
+void ConsoleWindow::makeProducts()
+{
+    if (m_catalogue)
+        return;
+    QSqlDatabase db = m_services.store.database();
+    m_catalogue = std::make_unique<Catalogue>(
+        Catalogue::Services{db, m_services.actions, m_services.prompts});
+    m_productsWindow = std::make_unique<ProductsWindow>(*m_catalogue, m_services.session,
+                                                        m_services.prompts, this);
+    m_sale = std::make_unique<Sale>(Sale::Services{db, m_services.actions, m_services.journal,
+                                                   m_services.prompts, m_services.settings});
+    m_saleDialog = std::make_unique<SaleDialog>(*m_sale, *m_productsWindow, m_currencySymbol, this);
+}
+
+void ConsoleWindow::showProducts()
+{
+    makeProducts();
+    m_productsWindow->showForAdmin();
+}
+
+void ConsoleWindow::showSale()
+{
+    makeProducts();
+    m_saleDialog->showSale();
+}
+
 void ConsoleWindow::removePrint()
 {
     QTreeWidgetItem* item = m_printList->currentItem();
@@ -608,8 +638,9 @@ void ConsoleWindow::buildToolBar()
     connect(action(u"opcobrar"_s), &QAction::triggered, this, &ConsoleWindow::showCharge);
     connect(action(u"Modo"_s), &QAction::triggered, this, [this] { SHOWPC(u"MODO"_s); });
     connect(action(u"cmdaumen"_s), &QAction::triggered, this, [this] { SHOWPC(u"INCREM"_s); });
-    // Swap, sale and options come with their own windows.
-    for (const QString& pending : {u"cmdinterc"_s, u"cmdvender"_s, u"opconfig"_s})
+    connect(action(u"cmdvender"_s), &QAction::triggered, this, &ConsoleWindow::showSale);
+    // Swap and options come with their own windows.
+    for (const QString& pending : {u"cmdinterc"_s, u"opconfig"_s})
         action(pending)->setEnabled(false);
 }
 
@@ -625,8 +656,10 @@ void ConsoleWindow::buildMenus()
     buildStationMenu();
 
     QMenu* articulos = addMenu(u"mnuarticulosmenu"_s, u"Articulos"_s);
-    addPendingEntry(articulos, u"submenvender"_s, u"&Vender"_s);
-    addPendingEntry(articulos, u"mnuarticulos"_s, u"Administrar"_s);
+    connect(addEntry(articulos, u"submenvender"_s, u"&Vender"_s), &QAction::triggered, this,
+            &ConsoleWindow::showSale);
+    connect(addEntry(articulos, u"mnuarticulos"_s, u"Administrar"_s), &QAction::triggered, this,
+            &ConsoleWindow::showProducts);
 
     QMenu* cuentas = addMenu(u"mnucuentas"_s, u"&Cuentas"_s);
     connect(addEntry(cuentas, u"subnuevo"_s, u"Nuevo"_s), &QAction::triggered, this,

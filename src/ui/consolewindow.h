@@ -35,6 +35,10 @@ class MessagesPanel;
 class Metering;
 class OpenStationDialog;
 class OperatorsWindow;
+class Catalogue;
+class ProductsWindow;
+class Sale;
+class SaleDialog;
 class PendingPrints;
 class PrintMonitor;
 class RemoteCommands;
@@ -108,6 +112,10 @@ public:
     void showAccounts();
     // frmoperador, on the first operator; created on first use.
     void showOperators();
+    // frmarticulos for the catalogue's upkeep, and frmfact for a counter sale; one catalogue and
+    // one sale for the whole run, so the lines of a sale survive its dialog being hidden.
+    void showProducts();
+    void showSale();
     OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
     AccountsWindow* accountsWindow() const { return m_accountsWindow.get(); }
     QTreeWidget* printList() const { return m_printList; }
@@ -169,6 +177,11 @@ private:
     std::unique_ptr<ChargeDialog> m_chargeDialog;
     std::unique_ptr<AccountsWindow> m_accountsWindow;
     std::unique_ptr<OperatorsWindow> m_operatorsWindow;
+    void makeProducts();
+    std::unique_ptr<Catalogue> m_catalogue;
+    std::unique_ptr<ProductsWindow> m_productsWindow;
+    std::unique_ptr<Sale> m_sale;
+    std::unique_ptr<SaleDialog> m_saleDialog;
 };
 
 } // namespace kestrel

@@ -9,11 +9,15 @@
 // parent reads the store and checks that no journal row appears twice, that no station is
 // journaled and still in a session, that everything committed is still there while the event
 // cut short is there whole or not at all, and that every tick (the first after a restart too)
-// moves each running session on by one second from the one last written.
+// moves each running session on by one second from the one last written. Counter sales run in
+// the stream too: sale number n sells one coffee, and two cakes when n is even, so the stock of
+// both always follows from the count of sale rows in the journal.
 #include "billing/charge.h"
 #include "core/timetext.h"
 #include "link/requests.h"
 #include "printing/pendingprints.h"
+#include "products/catalogue.h"
+#include "products/sale.h"
 #include "stations/counters.h"
 #include "stations/cyberstore.h"
 #include "support/testsupport.h"
@@ -37,6 +41,8 @@ using namespace kestrel;
 namespace {
 
 constexpr int Stations = 6;
+constexpr int Stock = 1000000; // of each product: never too little for the sales of a run
+const QString NotSale = u"(DESCRIP IS NOT 'Venta de Articulo(s)')"_s; // the stations' rows
 
 QString machine(int index)
 {
@@ -63,7 +69,11 @@ void say(const QString& line)
 class Operator final : public Prompts {
 public:
     bool askYesNo(const QString&) override { return true; }
-    void tell(Icon, const QString& text) override { say(u"E "_s + text.simplified()); }
+    void tell(Icon, const QString& text) override
+    {
+        if (!text.startsWith(u"  Cambio: "_s)) // the change of a sale
+            say(u"E "_s + text.simplified());
+    }
     void notify(Icon icon, const QString& text) override { tell(icon, text); }
 };
 
@@ -106,7 +116,7 @@ struct Child {
     }
 
     // One event: "tick", "open"/"modo" (how: C counter, P prepaid, W waiting too), "start",
-    // "increm", "print", "lock", "charge", "clear". False when the console refused it.
+    // "increm", "print", "lock", "charge", "clear", "sale". False when the console refused it.
     bool event(const QString& kind, int i, const QString& how = {})
     {
         const bool newIdentity = kind == u"open" || kind == u"modo" || kind == u"print";
@@ -138,6 +148,13 @@ struct Child {
                 prints.append(job);
         } else if (kind == u"lock") {
             ok = commands.LOCKPC(i);
+        } else if (kind == u"sale") {
+            QSqlQuery n(db);
+            n.exec(u"SELECT count(*) + 1 FROM INFORMES WHERE NOT "_s + NotSale);
+            n.next();
+            ok = sale.add({1, u"cafe"_s, {}, 0, 1.5, 0}, u"1"_s) &&
+                 (n.value(0).toLongLong() % 2 || sale.add({2, u"torta"_s, {}, 0, 2, 0}, u"2"_s)) &&
+                 sale.sell(u"100"_s) == Sale::Outcome::Sold;
         } else if (kind == u"charge") {
             ok = charging.COBRAR(*charging.build(i), u"1000000"_s) == Charging::Outcome::Charged;
         } else {
@@ -145,7 +162,9 @@ struct Child {
         }
         // Committed: the state it left and the journal rows it added.
         QSqlQuery q(db);
-        q.exec(u"SELECT rowid, VALOR FROM INFORMES WHERE rowid > %1 ORDER BY rowid"_s.arg(lastRow));
+        q.exec(u"SELECT rowid, VALOR FROM INFORMES WHERE rowid > %1 AND %2 ORDER BY rowid"_s
+                   .arg(lastRow)
+                   .arg(NotSale));
         QStringList added;
         while (q.next()) {
             lastRow = q.value(0).toLongLong();
@@ -173,6 +192,7 @@ struct Child {
                             : roll < 90 && !code.isEmpty()                ? event(u"lock"_s, i)
                             : roll < 98 && (!code.isEmpty() || jobOf(i))  ? event(u"charge"_s, i)
                             : roll >= 98                                  ? event(u"clear"_s, -1)
+                            : roll >= 90                                  ? event(u"sale"_s, -1)
                                                                           : true;
             if (!ok)
                 say(u"E the console refused an event"_s);
@@ -199,6 +219,7 @@ struct Child {
     OpenStation open{stations, actions, settings, teller};
     RequestDispatcher requests{{stations, actions, db, sender, messages, clock}};
     Metering metering{{stations, rows, db, settings, sender, journal, clock}};
+    Sale sale{{db, actions, journal, teller, settings}};
     qint64 serial = 0;
     qint64 lastRow = 0;
     int seq = 0;
@@ -222,6 +243,7 @@ private:
     QStringList check(const QString& dir, const QStringList& lines);
 
     std::multiset<qint64> m_journaled; // what every child committed
+    qint64 m_sales = 0;                // the sales every child committed
     QStringList m_state;               // the last state committed, or read after a kill
 };
 
@@ -235,8 +257,11 @@ bool TestCrash::newCafe(const QString& dir)
     for (int i = 0; i < Stations; ++i)
         q.exec(
             u"INSERT INTO CYBER (PC, PCNAME) VALUES ('PC%1', '%2')"_s.arg(i + 1).arg(machine(i)));
+    q.exec(u"INSERT INTO Articulos (Articulo, Stock, PVP) VALUES ('cafe', %1, 1.5), ('torta', %1, "
+           u"2)"_s.arg(Stock));
     store.close();
     m_journaled.clear();
+    m_sales = 0;
     m_state = readStore(dir, nullptr);
     return true;
 }
@@ -256,7 +281,7 @@ QStringList TestCrash::readStore(const QString& dir, std::multiset<qint64>* jour
     while (q.next())
         stations << token(q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
                           jobs[q.value(3).toString()]);
-    q.exec(u"SELECT VALOR FROM INFORMES"_s);
+    q.exec(u"SELECT VALOR FROM INFORMES WHERE "_s + NotSale);
     while (journal && q.next())
         journal->insert(q.value(0).toLongLong());
     return stations;
@@ -314,6 +339,7 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
                         now[2], was[2], resumed ? QString() : u" (resumed)"_s);
             }
             resumed = resumed || cut == u"tick";
+            m_sales += cut == u"sale";
             for (const QString& k : f.mid(bar + 1))
                 m_journaled.insert(k.toLongLong());
             m_state = state;
@@ -367,6 +393,22 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
                 stored[i], m_state.value(i), cut.isEmpty() ? u"nothing"_s : cut);
     }
     m_state = stored;
+
+    // Every sale committed is there whole, the one cut short whole or not at all.
+    DataStore store;
+    store.open(DataStore::pathIn(dir));
+    QSqlQuery q(store.database());
+    q.exec(u"SELECT count(*), (SELECT group_concat(%1 - Stock, ' ') FROM Articulos) FROM INFORMES "
+           u"WHERE NOT "_s.arg(Stock) +
+           NotSale);
+    q.next();
+    const qint64 sales = q.value(0).toLongLong();
+    if ((sales != m_sales && !(cut == u"sale" && sales == m_sales + 1)) ||
+        q.value(1).toString() != u"%1.0 %2.0"_s.arg(sales).arg(sales / 2 * 2))
+        violations << u"%1 sales committed, stored %2 with sold stock %3 (cut: %4)"_s.arg(m_sales)
+                          .arg(sales)
+                          .arg(q.value(1).toString(), cut);
+    m_sales = sales;
     return violations;
 }
 
@@ -377,7 +419,8 @@ void TestCrash::killedRightAfterAnAction_data()
     test::addRows(R"(
         lock            |lock 0  |0/F/0:00:00/2 0/F//0 / 1
         charge          |charge 0|0/F/0:00:00/0 0/F//0 / 1 2
-        prepaid opening |open 1 P|1/C/0:01:01/2 3/P//0 /)");
+        prepaid opening |open 1 P|1/C/0:01:01/2 3/P//0 /
+        sale            |sale    |1/C/0:01:01/2 0/F//0 /)");
 }
 
 void TestCrash::killedRightAfterAnAction()

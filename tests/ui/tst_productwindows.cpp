@@ -1,0 +1,63 @@
+// The catalogue and the sale as the operator drives them; the rules are in tst_products.
+#include "products/catalogue.h"
+#include "products/sale.h"
+#include "support/testsupport.h"
+#include "ui/productswindow.h"
+#include "ui/saledialog.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+class TestProductWindows : public QObject {
+    Q_OBJECT
+private slots:
+    // A sale from the panel: search, arrows, "Agregar", Enter in the payment; no right, no edits.
+    void sellThroughThePanel()
+    {
+        test::CounterServices s;
+        s.store.exec(u"INSERT INTO Articulos (Articulo, PVP, Stock) VALUES ('pan', 0.5, 10), "
+                     u"('té', 1.25, 3)"_s);
+        Catalogue catalogue{{s.store.db(), s.actions, s.prompts}};
+        ProductsWindow products{catalogue, s.session, s.prompts};
+        Sale sale{{s.store.db(), s.actions, s.journal, s.prompts, s.settings}};
+        SaleDialog dialog{sale, products, u"$"_s};
+        auto in = [](QWidget& w, const char* name) { return w.findChild<QWidget*>(name); };
+        auto click = [&](QWidget& w, const char* b) {
+            QTest::mouseClick(in(w, b), Qt::LeftButton);
+        };
+        auto text = [&](QWidget& w, const char* n) {
+            return in(w, n)->property("text").toString();
+        };
+
+        dialog.showSale();
+        click(dialog, "cmdagregar");
+        QVERIFY(products.isVisible() && products.isModal());
+        QVERIFY(!in(products, "cmdnuevo")->isEnabled() && !in(products, "cmdguardar")->isEnabled());
+        in(products, "txtarticulo")->setProperty("text", u"TÉ"_s);
+        QTest::keyClick(in(products, "txtarticulo"), Qt::Key_Return);
+        QTest::keyClicks(in(products, "txtpvp"), u"a-"_s); // refused
+        click(products, "cmdsubir");
+        QCOMPARE(text(products, "txtpvp") + text(products, "lblarticulo") +
+                     text(products, "lblpvp"),
+                 u"1,25té2,50"_s);
+        for (const char* arrow : {"cmdbajar", "cmdbajar", "cmdbajar", "cmdsubir"}) // not below 0
+            click(products, arrow);
+        QCOMPARE(text(products, "txtcantidad") + u' ' + text(products, "lblpvp"), u"1 1,25"_s);
+        click(products, "cmdagregar");
+        QVERIFY(!products.isVisible());
+        QCOMPARE(text(dialog, "txttotal"), u"1,40"_s);
+        QTest::keyClicks(in(dialog, "txtpago"), u"3"_s);
+        QTest::keyClick(in(dialog, "txtpago"), Qt::Key_Return);
+        QCOMPARE(s.prompts.toldTexts(), QStringList{u"  Cambio: 1,60 "_s});
+        QCOMPARE(dialog.findChild<QTreeWidget*>("lstventa")->topLevelItemCount(), 0);
+        QCOMPARE(s.store.scalar(u"SELECT Stock FROM Articulos WHERE Articulo = 'té'"_s), 2);
+        click(dialog, "cmdvender"); // an empty sale only hides the dialog
+        QVERIFY(!dialog.isVisible());
+    }
+};
+
+QTEST_MAIN(TestProductWindows)
+#include "tst_productwindows.moc"

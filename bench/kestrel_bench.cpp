@@ -2,7 +2,8 @@
 // rows, so the figure says how much the metering adds to what the disk costs anyway; then the
 // station link: the console's supervision of many agents played by vigilo-sim on loopback
 // addresses, as CPU time per second and as the longest wait of an agent for its status.
-// --print-pass times the print monitor's pass over the queues of a private cupsd instead.
+// --print-pass times the print monitor's pass over the queues of a private cupsd instead;
+// --report the reports window's year of journal rows.
 
 #include "billing/journal.h"
 #include "core/clock.h"
@@ -13,6 +14,7 @@
 #include "link/supervision.h"
 #include "operators/operatorsession.h"
 #include "printpass.h"
+#include "reportbench.h"
 #include "soak.h"
 #include "stations/cyberstore.h"
 #include "stations/metering.h"
@@ -247,6 +249,9 @@ int main(int argc, char** argv)
     const QCommandLineOption printPassOption(
         u"print-pass"_s,
         u"The print monitor's pass instead: 3 queues of a private cupsd, 50 jobs."_s);
+    const QCommandLineOption reportOption(
+        u"report"_s,
+        u"The reports instead: a year of 200 000 journal rows, its query, total and chart."_s);
     QCommandLineOption soakAgentsOption(u"soak-agents"_s, u"(the soak's own agents)"_s, u"N"_s);
     soakAgentsOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(stationsOption);
@@ -257,8 +262,11 @@ int main(int argc, char** argv)
     parser.addOption(flapOption);
     parser.addOption(untrimmedOption);
     parser.addOption(printPassOption);
+    parser.addOption(reportOption);
     parser.addOption(soakAgentsOption);
     parser.process(app);
+    if (parser.isSet(reportOption))
+        return runReportBench();
     if (parser.isSet(printPassOption))
         return runPrintPassBench();
     if (parser.isSet(soakAgentsOption))

@@ -1,8 +1,10 @@
 # Installs the Debian 12 packages the project needs when they are missing.
 # Sourced by run.sh and test.sh; uses sudo when not run as root.
 
+# qt6-charts-dev's CMake files need Qt6OpenGL's, which Debian ships in libqt6opengl6-dev.
 kestrel_packages=(cmake ninja-build g++ qt6-base-dev libqt6sql6-sqlite libsqlite3-dev
-    qt6-translations-l10n fonts-dejavu-core libcups2-dev)
+    qt6-translations-l10n fonts-dejavu-core libcups2-dev qt6-charts-dev
+    libqt6opengl6-dev)
 # For the tests and the benchmark only: the cupsd they start on a port of their own, and the
 # client programs that set up its queues and send it jobs.
 kestrel_test_packages=(cups cups-client cups-bsd)

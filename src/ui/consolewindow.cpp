@@ -34,6 +34,7 @@
 #include "ui/accountswindow.h"
 #include "ui/operatorswindow.h"
 #include "ui/productswindow.h"
+#include "ui/reportswindow.h"
 #include "ui/saledialog.h"
 
 #include <QCloseEvent>
@@ -504,6 +505,16 @@ void ConsoleWindow::showSale()
     m_saleDialog->showSale();
 }
 
+ReportsWindow& ConsoleWindow::reportsWindow()
+{
+    if (!m_reportsWindow)
+        m_reportsWindow = std::make_unique<ReportsWindow>(
+            Report::Services{m_services.store.database(), m_services.session, m_services.settings,
+                             m_services.prompts, m_services.clock},
+            this);
+    return *m_reportsWindow;
+}
+
 void ConsoleWindow::removePrint()
 {
     QTreeWidgetItem* item = m_printList->currentItem();
@@ -672,8 +683,10 @@ void ConsoleWindow::buildMenus()
             &QAction::triggered, this, &ConsoleWindow::showOperators);
 
     QMenu* informes = addMenu(u"mnuinformes"_s, u"&Informes"_s);
-    addPendingEntry(informes, u"smnudiario"_s, u"Informe Diario"_s);
-    addPendingEntry(informes, u"mnuinf2"_s, u"Informe Personalizado"_s);
+    connect(addEntry(informes, u"smnudiario"_s, u"Informe Diario"_s), &QAction::triggered, this,
+            [this] { reportsWindow().openDaily(); });
+    connect(addEntry(informes, u"mnuinf2"_s, u"Informe Personalizado"_s), &QAction::triggered, this,
+            [this] { reportsWindow().openCustom(); });
 
     QMenu* acerca = addMenu(u"mnuacerca"_s, u"&Acerca de"_s);
     connect(addEntry(acerca, u"mnuabout"_s, u"Acerca de Kestrel"_s), &QAction::triggered, this,

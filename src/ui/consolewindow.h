@@ -39,6 +39,7 @@ class Catalogue;
 class ProductsWindow;
 class Sale;
 class SaleDialog;
+class ReportsWindow;
 class PendingPrints;
 class PrintMonitor;
 class RemoteCommands;
@@ -116,6 +117,8 @@ public:
     // one sale for the whole run, so the lines of a sale survive its dialog being hidden.
     void showProducts();
     void showSale();
+    // frminformes, kept for the run: it remembers its last query.
+    ReportsWindow& reportsWindow();
     OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
     AccountsWindow* accountsWindow() const { return m_accountsWindow.get(); }
     QTreeWidget* printList() const { return m_printList; }
@@ -182,6 +185,7 @@ private:
     std::unique_ptr<ProductsWindow> m_productsWindow;
     std::unique_ptr<Sale> m_sale;
     std::unique_ptr<SaleDialog> m_saleDialog;
+    std::unique_ptr<ReportsWindow> m_reportsWindow;
 };
 
 } // namespace kestrel

@@ -1,0 +1,304 @@
+#include "reports/report.h"
+#include "support/testsupport.h"
+#include "ui/reportprinter.h"
+#include "ui/reportswindow.h"
+
+#include <QBarSet>
+#include <QCalendarWidget>
+#include <QChartView>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedBarSeries>
+#include <QTableView>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace kestrel;
+
+namespace {
+
+// Marta is logged in. Day 4 has rows of Marta (once spelt MARTA), Luis and a new account's
+// row without time or operator.
+struct Fixture : test::CounterServices {
+    Fixture()
+    {
+        store.addOperator(u"Marta"_s, u""_s, {});
+        store.addOperator(u"Luis"_s, u""_s, {});
+        store.exec(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, DESCRIP, OPERADOR) VALUES "
+                   u"('2026-12-03', '10:00:00', 1, 'A', 'Marta'), "
+                   u"('2026-12-04', '08:15:00', 2, 'B', 'Marta'), "
+                   u"('2026-12-04', '09:30:00', 3, 'C', 'Luis'), "
+                   u"('2026-12-04', '09:45:00', 4, 'D', 'MARTA'), "
+                   u"('2026-12-04', NULL, 10, 'N', NULL), "
+                   u"('2026-12-05', '11:00:00', 5, 'E', 'Luis')"_s);
+    }
+    Report report{{store.db(), session, settings, prompts, clock}};
+    QString descrips() const
+    {
+        QStringList d;
+        for (const ReportRow& r : report.rows())
+            d << r.descrip;
+        return d.join(u' ');
+    }
+};
+
+std::optional<QDate> day(const QString& iso)
+{
+    return iso.isEmpty() ? std::nullopt : std::optional(QDate::fromString(iso, Qt::ISODate));
+}
+
+// RFC 4180 read back: quoted fields with doubled quotes and line breaks, CRLF between records.
+QList<QStringList> readCsv(const QString& text, QChar sep)
+{
+    QList<QStringList> records{{}};
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted && c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+            field += text[++i];
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (!quoted && c == sep)
+            records.last() << std::exchange(field, {});
+        else if (!quoted && c == u'\r' && text.mid(i, 2) == u"\r\n"_s) {
+            records.last() << std::exchange(field, {});
+            records << QStringList{};
+            ++i;
+        } else
+            field += c;
+    }
+    records.removeLast(); // after the last CRLF
+    return records;
+}
+
+} // namespace
+
+class TestReports : public QObject {
+    Q_OBJECT
+private slots:
+    void dayAndRange_data()
+    {
+        // mode | from | to | operator | rows | total
+        test::addRows(R"(
+    daily, every operator    |daily |2026-12-04|          |all  |B C D N    |19,00 USD
+    daily, logged-in only    |daily |2026-12-04|          |     |B D        |6,00 USD
+    range of that one day    |range |2026-12-04|2026-12-04|Todos|B C D N    |19,00 USD
+    range, every operator    |range |2026-12-03|2026-12-05|Todos|A B C D N E|25,00 USD
+    range, one operator      |range |2026-12-03|2026-12-05|marta|A B D      |7,00 USD
+    range, dates swapped     |range |2026-12-05|2026-12-04|Luis |C E        |8,00 USD
+    range without rows       |range |2025-01-01|2025-12-31|Todos|           |0,00 USD
+    )");
+    }
+    void dayAndRange()
+    {
+        QFETCH(QStringList, f);
+        Fixture x;
+        x.memory.write(u"moneda"_s, u"USD"_s);
+        Report report{{x.store.db(), x.session, x.settings, x.prompts, x.clock}};
+        const bool ok = f[0] == u"daily"_s ? report.runDaily(*day(f[1]), f[3] == u"all"_s)
+                                           : report.runCustom(day(f[1]), day(f[2]), f[3]);
+        QVERIFY(ok);
+        QStringList d;
+        for (const ReportRow& r : report.rows())
+            d << r.descrip;
+        QCOMPARE(d.join(u' '), f[4]);
+        QCOMPARE(report.totalText(), f[5]);
+        QVERIFY(x.prompts.told.isEmpty());
+    }
+
+    void dateNotChosen_data() { test::addRows("no Desde|  |2026-12-05\nno Hasta|2026-12-03|"); }
+    void dateNotChosen()
+    {
+        QFETCH(QStringList, f);
+        Fixture x;
+        QVERIFY(x.report.runDaily(QDate(2026, 12, 3), true));
+        QVERIFY(!x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
+        QCOMPARE(x.prompts.toldTexts(), QStringList{u"Seleccione la fecha"_s});
+        QCOMPARE(x.prompts.told[0].icon, Prompts::Icon::Information);
+        QCOMPARE(x.descrips(), u"A"_s); // the rows shown stay
+    }
+
+    void totals_data()
+    {
+        // VALOR values as SQL literals | total
+        test::addRows(R"(
+    two decimals before adding |1.005, 2.675, 0.004|3,69 $
+    empty and null count 0     |NULL, '', 5        |5,00 $
+    single precision           |123456.78          |123.456,80 $
+    regional text of old store |'2,50', 1          |3,50 $
+    )");
+    }
+    void totals()
+    {
+        QFETCH(QStringList, f);
+        Fixture x;
+        for (const QString& v : f[0].split(u", "_s))
+            x.store.exec(u"INSERT INTO INFORMES (FECHA, VALOR) VALUES ('2027-01-01', %1)"_s.arg(v));
+        QVERIFY(x.report.runCustom(QDate(2027, 1, 1), QDate(2027, 1, 1), u"Todos"_s));
+        QCOMPARE(x.report.totalText(), f[1]);
+    }
+
+    void rangeUsesTheDateIndex()
+    {
+        Fixture x;
+        const QString plan = x.report.rangePlan();
+        QVERIFY2(plan.contains(u"USING INDEX INFORMES_FECHA"_s), qPrintable(plan));
+        QVERIFY2(!plan.contains(u"TEMP B-TREE"_s), qPrintable(plan));
+    }
+
+    void months_data()
+    {
+        test::addRows(
+            "jan back|2026-01|<|2025-12\ndec on|2025-12|>|2026-01\nmid|2026-07|<|2026-06");
+    }
+    void months()
+    {
+        QFETCH(QStringList, f);
+        const QDate from = QDate::fromString(f[0], u"yyyy-MM"_s);
+        const QDate to = f[1] == u"<"_s ? Report::previousMonth(from) : Report::nextMonth(from);
+        QCOMPARE(to.toString(u"yyyy-MM"_s), f[2]);
+    }
+
+    void series_data()
+    {
+        // from | to | categories | non-empty bars per operator
+        test::addRows(R"(
+    one day by hour |2026-12-04|2026-12-04|24|Marta 08=2 09=4; Luis 09=3
+    range by day    |2026-12-03|2026-12-05|3 |Marta 0=1 1=6; Luis 1=3 2=5; (sin operador) 1=10
+    )");
+    }
+    void series()
+    {
+        QFETCH(QStringList, f);
+        Fixture x;
+        QVERIFY(x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
+        const ReportSeries s = x.report.series();
+        QCOMPARE(s.categories.size(), f[2].toInt());
+        QStringList stacks;
+        for (std::size_t o = 0; o < s.amounts.size(); ++o) {
+            QString stack = s.operators[qsizetype(o)];
+            for (std::size_t c = 0; c < s.amounts[o].size(); ++c)
+                if (s.amounts[o][c] != 0)
+                    stack +=
+                        u" %1=%2"_s.arg(s.perHour ? s.categories[qsizetype(c)] : QString::number(c))
+                            .arg(s.amounts[o][c]);
+            stacks << stack;
+        }
+        QCOMPARE(stacks.join(u"; "_s), f[3]);
+    }
+
+    void csvReadBack_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("total");
+        QTest::newRow("decimal comma")
+            << QLocale(u"es_EC"_s) << u";"_s << u"1234,50"_s << u"1244,50"_s;
+        QTest::newRow("decimal point")
+            << QLocale(u"en_US"_s) << u","_s << u"1234.50"_s << u"1244.50"_s;
+    }
+    void csvReadBack()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, separator);
+        QFETCH(QString, amount);
+        QFETCH(QString, total);
+        Fixture x;
+        const QString odd = u"Café; \"doble\", dos\nlíneas"_s;
+        x.store.exec(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, DESCRIP, OPERADOR) "
+                     u"VALUES ('2026-12-06', '12:00:00', 1234.5, ?, ?, 'Luis')"_s,
+                     {u"a,b"_s, odd});
+        x.store.exec(u"INSERT INTO INFORMES (FECHA, VALOR, DESCRIP) VALUES "
+                     u"('2026-12-06', NULL, 'x'), ('2026-12-06', 10, 'y')"_s);
+        QVERIFY(x.report.runCustom(QDate(2026, 12, 6), QDate(2026, 12, 6), u"Todos"_s));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"informe.csv"_s);
+        QCOMPARE(x.report.saveCsv(path, locale), std::nullopt);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+        const QList<QStringList> rows = readCsv(QString::fromUtf8(bytes.mid(3)), separator[0]);
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows[0].join(u'|'), u"FECHA|HORA|DESCRIP|USER|PC|VALOR|Operador"_s);
+        QCOMPARE(
+            rows[1],
+            (QStringList{u"6/12/2026"_s, u"12:00:00"_s, odd, u"a,b"_s, {}, amount, u"Luis"_s}));
+        QCOMPARE(rows[2][5], QString());
+        QCOMPARE(rows[4], (QStringList{u"Total"_s, {}, {}, {}, {}, total, {}}));
+    }
+
+    void pdfPages_data()
+    {
+        test::addRows(
+            "empty|0|1\nalmost a page|39|1\ntotal on its own page|40|2\nfive hundred|500|13");
+    }
+    void pdfPages()
+    {
+        QFETCH(QStringList, f);
+        Fixture x;
+        x.store.exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
+                     u"INSERT INTO INFORMES (FECHA, HORA, VALOR, DESCRIP, OPERADOR) SELECT "
+                     u"'2027-02-01', '10:00:00', i, 'fila ' || i, 'Marta' FROM n WHERE i > 0"_s,
+                     {f[0].toInt()});
+        QVERIFY(x.report.runDaily(QDate(2027, 2, 1), true));
+        QCOMPARE(int(x.report.rows().size()), f[0].toInt());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"informe.pdf"_s);
+        QCOMPARE(ReportPrinter(x.report).savePdf(path), std::nullopt);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray pdf = file.readAll();
+        const int pages = int(pdf.count("/Type /Page")) - int(pdf.count("/Type /Pages"));
+        QCOMPARE(pages, f[1].toInt());
+    }
+
+    void window()
+    {
+        Fixture x;
+        ReportsWindow w({x.store.db(), x.session, x.settings, x.prompts, x.clock});
+        auto find = [&w](const char* name) { return w.findChild<QPushButton*>(name); };
+        auto* calendar = w.findChild<QCalendarWidget*>(u"calendario"_s);
+        auto* custom = w.findChild<QWidget*>(u"frapersonalizado"_s);
+        QCOMPARE(w.findChild<QComboBox*>()->count(), 4); // Todos, admin, Marta, Luis
+        w.prepareCustom();
+        QCOMPARE(w.windowTitle(), u"Informe Personalizado"_s);
+        QVERIFY(custom->isVisibleTo(&w));
+        QCOMPARE(w.grid()->model()->rowCount(), 2); // today's rows of Marta
+        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        QCOMPARE(x.prompts.toldTexts(), QStringList{u"Seleccione la fecha"_s});
+
+        QTest::mouseClick(find("cmddesde"), Qt::LeftButton);
+        QVERIFY(calendar->parentWidget()->isVisibleTo(&w));
+        QTest::mouseClick(find("cmdsiguiente"), Qt::LeftButton);
+        QCOMPARE(calendar->yearShown(), 2027);
+        QCOMPARE(calendar->monthShown(), 1);
+        emit calendar->clicked(QDate(2026, 12, 3));
+        QVERIFY(!calendar->parentWidget()->isVisibleTo(&w));
+        QCOMPARE(find("cmddesde")->text(), u"3/12/2026"_s);
+        QTest::mouseClick(find("cmdhasta"), Qt::LeftButton);
+        emit calendar->clicked(QDate(2026, 12, 5));
+        w.findChild<QComboBox*>()->setCurrentText(u"Luis"_s);
+        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        QCOMPARE(w.grid()->model()->rowCount(), 2);
+        QCOMPARE(w.findChild<QLabel*>(u"lbltotal"_s)->text(), u"8,00 $"_s);
+        auto* stacks = qobject_cast<QStackedBarSeries*>(w.chart()->chart()->series().value(0));
+        QVERIFY(stacks);
+        QCOMPARE(stacks->count(), 1);
+        QCOMPARE(stacks->barSets()[0]->sum(), 8.0);
+
+        w.prepareDaily();
+        QVERIFY(!custom->isVisibleTo(&w));
+        QCOMPARE(w.grid()->model()->rowCount(), 2); // the range again
+        QTest::mouseClick(find("cmdseleccionar"), Qt::LeftButton);
+        emit calendar->clicked(QDate(2026, 12, 3)); // the daily report at once
+        QCOMPARE(w.grid()->model()->data(w.grid()->model()->index(0, 2)).toString(), u"A"_s);
+        QCOMPARE(w.grid()->model()->rowCount(), 1);
+    }
+};
+
+QTEST_MAIN(TestReports)
+#include "tst_reports.moc"

@@ -39,6 +39,12 @@ QList<Statement> demoCafe(const QStringList& printers)
                             u"('Begoña', '', '5:30:00', '2/12/2026', 1), "
                             u"('muñoz', 'clave', '0:05:20', '15/11/2026', 0.8)"_s,
                             {}};
+    statements << Statement{u"INSERT INTO Articulos (Articulo, Descripcion, Stock, PVP, Costo) "
+                            u"VALUES ('Agua 500 ml', 'Botella sin gas', 24, 0.50, 0.25), "
+                            u"('Café', 'Taza', 100, 0.75, 0.20), "
+                            u"('CD-R', 'Disco grabable 700 MB', 15, 0.60, 0.30), "
+                            u"('Hojas A4', 'Paquete de 10', 40, 0.35, 0.15)"_s,
+                            {}};
     for (const QString& printer : printers)
         statements << Statement{u"INSERT INTO Impresoras (nombre, valorporprint, cantdest, "
                                 u"pordesct) VALUES (?, 0.10, 20, 10)"_s,

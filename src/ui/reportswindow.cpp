@@ -182,7 +182,10 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    m_grid->setColumnWidth(2, 200);
+    // Narrow enough that every column shows beside the chart on a 1024x768 screen.
+    for (const auto& [column, width] :
+         {std::pair{0, 80}, {1, 64}, {2, 130}, {3, 76}, {4, 48}, {5, 60}})
+        m_grid->setColumnWidth(column, width);
     m_chart = new QChartView(this);
     m_chart->setObjectName(u"grafico"_s);
     m_chart->setRenderHint(QPainter::Antialiasing);
@@ -192,6 +195,7 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     split->addWidget(m_chart);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({600, 380});
 
     m_total = new QLabel(this);
     m_total->setObjectName(u"lbltotal"_s);
@@ -336,8 +340,12 @@ void ReportsWindow::redrawChart()
     chart->addSeries(stacks);
     auto* categories = new QBarCategoryAxis(chart);
     categories->append(s.categories);
-    if (!s.perHour)
-        categories->setLabelsAngle(-90);
+    // Upright labels would be cut to "..." for 24 hours or a month of days.
+    categories->setLabelsAngle(-90);
+    categories->setTruncateLabels(false);
+    QFont small = categories->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    categories->setLabelsFont(small);
     chart->addAxis(categories, Qt::AlignBottom);
     stacks->attachAxis(categories);
     auto* amounts = new QValueAxis(chart);

@@ -1,7 +1,8 @@
 // kestrel-shots OUTDIR: starts the console on a fresh demo café with its station agents in this
 // process, lets it run a few seconds, and saves pictures of the console (with a long customer
 // message), the messages panel, a Yes/No question, the open-station dialog, the charge dialog, the
-// pending print list and the accounts window as PNG files in OUTDIR.
+// pending print list, the accounts window, the catalogue, a sale, the operators and the daily
+// report with its chart as PNG files in OUTDIR.
 #include "app/startup.h"
 #include "billing/journal.h"
 #include "core/datastore.h"
@@ -9,6 +10,7 @@
 #include "core/settings.h"
 #include "link/supervision.h"
 #include "printing/spooler.h"
+#include "products/catalogue.h"
 #include "stationagent.h"
 #include "stations/metering.h"
 #include "stations/stationtable.h"
@@ -17,8 +19,13 @@
 #include "ui/consolewindow.h"
 #include "ui/messageboxprompts.h"
 #include "ui/openstationdialog.h"
+#include "ui/operatorswindow.h"
+#include "ui/productswindow.h"
+#include "ui/reportswindow.h"
+#include "ui/saledialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -247,5 +254,31 @@ int main(int argc, char** argv)
         accounts->search();
     }
     save(accounts, outDir + u"/accounts-search.png"_s);
+    accounts->close();
+
+    // The catalogue, a sale of two products, the operators and the day's report.
+    console->showProducts();
+    save(console->findChild<ProductsWindow*>(), outDir + u"/products.png"_s);
+    console->findChild<ProductsWindow*>()->hide();
+    console->showSale();
+    auto* sale = console->findChild<SaleDialog*>();
+    auto* picker = console->findChild<ProductsWindow*>();
+    emit picker->addRequested(Product{2, u"Café"_s, u"Taza"_s, 100, 0.75, 0.20}, u"2"_s);
+    emit picker->addRequested(Product{1, u"Agua 500 ml"_s, {}, 24, 0.50, 0.25}, u"1"_s);
+    if (auto* paid = sale->findChild<QLineEdit*>(u"txtpago"_s))
+        paid->setText(u"5"_s);
+    save(sale, outDir + u"/sale.png"_s);
+    sale->hide();
+    console->showOperators();
+    save(console->findChild<OperatorsWindow*>(), outDir + u"/operators.png"_s);
+    console->findChild<OperatorsWindow*>()->hide();
+    ReportsWindow& report = console->reportsWindow();
+    report.prepareDaily();
+    if (auto* all = report.findChild<QCheckBox*>(u"chktodos"_s))
+        all->setChecked(true);
+    if (auto* show = report.findChild<QPushButton*>(u"cmdmostrar"_s))
+        show->click();
+    report.show();
+    save(&report, outDir + u"/report.png"_s);
     return 0;
 }

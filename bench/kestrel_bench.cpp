@@ -5,6 +5,7 @@
 // --print-pass times the print monitor's pass over the queues of a private cupsd instead;
 // --report the reports window's year of journal rows.
 
+#include "benchsupport.h"
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
@@ -42,16 +43,6 @@ using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
 namespace {
-
-// The settings of a café that changed nothing.
-class DefaultSettings final : public SettingsStore {
-public:
-    QString read(const QString&, const QString& defaultValue) const override
-    {
-        return defaultValue;
-    }
-    void write(const QString&, const QString&) override {}
-};
 
 // Agents that are all connected and take every message.
 class SinkConnections final : public StationConnections {
@@ -299,7 +290,7 @@ int main(int argc, char** argv)
     if (!fillCafe(store.database(), stationCount))
         return 1;
 
-    DefaultSettings defaults;
+    bench::DefaultSettings defaults;
     Settings settings(defaults);
     OperatorSession session;
     session.logIn({u"admin"_s, {}, {}});

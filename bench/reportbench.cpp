@@ -1,5 +1,7 @@
 #include "reportbench.h"
 
+#include "benchsupport.h"
+
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
@@ -25,25 +27,6 @@ namespace {
 
 constexpr int Rows = 200000;
 constexpr int Runs = 5;
-
-class NoSettings final : public SettingsStore {
-public:
-    QString read(const QString&, const QString& defaultValue) const override
-    {
-        return defaultValue;
-    }
-    void write(const QString&, const QString&) override {}
-};
-
-class PrintedPrompts final : public Prompts {
-public:
-    bool askYesNo(const QString&) override { return false; }
-    void tell(Icon, const QString& text) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    void notify(Icon icon, const QString& text) override { tell(icon, text); }
-};
 
 // Five operators over the shifts of every day of 2026, from 08:00 to 23:00; one row in fifty
 // is a new account's (no time, no operator), one in a hundred has no amount.
@@ -96,12 +79,12 @@ int runReportBench()
         return 1;
     }
 
-    NoSettings none;
+    bench::DefaultSettings none;
     Settings settings(none);
     OperatorSession session;
     session.logIn({u"admin"_s, {}, {}});
     SystemClock clock;
-    PrintedPrompts prompts;
+    bench::PrintedPrompts prompts;
     Report report({store.database(), session, settings, prompts, clock});
 
     std::vector<double> times;

@@ -1,5 +1,7 @@
 #include "soak.h"
 
+#include "benchsupport.h"
+
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
@@ -40,16 +42,6 @@ namespace kestrel {
 namespace {
 
 const QHostAddress FirstAgent(u"127.2.0.1"_s);
-
-class QuietPrompts final : public Prompts {
-public:
-    bool askYesNo(const QString&) override { return false; }
-    void tell(Icon, const QString& text) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    void notify(Icon icon, const QString& text) override { tell(icon, text); }
-};
 
 // Resident memory of this process, in kilobytes.
 qint64 residentKb()
@@ -138,7 +130,7 @@ int runSoak(int agents, int minutes, int flapMs, bool trim)
     DataStore store;
     if (DataStore::create(path) || store.open(path))
         return 1;
-    QuietPrompts prompts;
+    bench::PrintedPrompts prompts;
     SystemClock clock;
     OperatorSession session;
     session.logIn({u"admin"_s, {}, {}});

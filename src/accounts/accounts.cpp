@@ -23,17 +23,6 @@ QString text(const QSqlQuery& q, int column)
     return q.isNull(column) ? QString() : q.value(column).toString();
 }
 
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values, ActionStore::Action& a)
-{
-    bool ok = q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    ok = ok && q.exec();
-    if (!ok)
-        a.fail(q.lastError().text());
-    return ok;
-}
-
 } // namespace
 
 Accounts::Accounts(Services services) : m_services(std::move(services)) {}
@@ -130,13 +119,10 @@ bool Accounts::create(const Purchase& p)
 
     const QDate today = m_services.clock.now().date();
     return m_services.actions.run(u"crear la cuenta "_s + user, [&](ActionStore::Action& a) {
-        QSqlQuery q(a.db());
-        if (!exec(q,
-                  u"INSERT INTO CUENTAS (USER, PASSWORD, TARIFBAS, LASTVISIT, TIMERES) "
-                  u"VALUES (?, ?, ?, ?, ?)"_s,
-                  {user, p.password, parseNumber(formatSingle(p.tariffRate, 2)).value_or(0.0),
-                   visitText(today), TimeText::format({p.hours, p.minutes, 0})},
-                  a))
+        if (!a.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TARIFBAS, LASTVISIT, TIMERES) "
+                    u"VALUES (?, ?, ?, ?, ?)"_s,
+                    {user, p.password, parseNumber(formatSingle(p.tariffRate, 2)).value_or(0.0),
+                     visitText(today), TimeText::format({p.hours, p.minutes, 0})}))
             return;
         if (!m_services.journal.addAccountRow(p.amount, user))
             a.fail(m_services.journal.lastError());
@@ -157,11 +143,10 @@ bool Accounts::addCredit(const Purchase& p)
     const QString credit = creditAfter(account->timeres, p.hours, p.minutes);
     return m_services.actions.run(
         u"acreditar la cuenta "_s + account->user, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
             const QString sql =
                 p.resetPassword ? u"UPDATE CUENTAS SET TIMERES = ?, PASSWORD = '' WHERE rowid = ?"_s
                                 : u"UPDATE CUENTAS SET TIMERES = ? WHERE rowid = ?"_s;
-            if (!exec(q, sql, {credit, account->rowid}, a))
+            if (!a.exec(sql, {credit, account->rowid}))
                 return;
             JournalRecord row;
             row[JournalField::Valor] = p.amount;
@@ -221,11 +206,9 @@ bool Accounts::edit(qint64 rowid, Field field, const QString& value)
         return false;
     }
     return m_services.actions.run(u"modificar la cuenta"_s, [&](ActionStore::Action& a) {
-        QSqlQuery q(a.db());
-        exec(q,
-             u"UPDATE CUENTAS SET "_s + QLatin1StringView(columns[int(field)]) +
-                 u" = ? WHERE rowid = ?"_s,
-             {stored, rowid}, a);
+        a.exec(u"UPDATE CUENTAS SET "_s + QLatin1StringView(columns[int(field)]) +
+                   u" = ? WHERE rowid = ?"_s,
+               {stored, rowid});
     });
 }
 

@@ -22,17 +22,6 @@ QStringList rightColumns()
     return columns;
 }
 
-bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values, ActionStore::Action& a)
-{
-    bool ok = q.prepare(sql);
-    for (const QVariant& v : values)
-        q.addBindValue(v);
-    ok = ok && q.exec();
-    if (!ok)
-        a.fail(q.lastError().text());
-    return ok;
-}
-
 } // namespace
 
 OperatorAdmin::OperatorAdmin(Services services) : m_services(std::move(services)) {}
@@ -174,34 +163,33 @@ bool OperatorAdmin::save()
 
     qint64 rowid = editing ? editing->rowid : 0;
     const OperatorRecord form = m_form;
-    const bool saved =
-        m_services.actions.run(u"guardar el operador "_s + name, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
-            if (administrator) {
-                exec(q, u"UPDATE Operadores SET password = ? WHERE rowid = ?"_s,
-                     {form.password, rowid}, a);
-                return;
-            }
-            QVariantList values{name, form.password};
-            for (bool right : form.rights)
-                values << int(right);
-            if (m_new) {
-                if (exec(q,
-                         u"INSERT INTO Operadores (Usuario, password, "_s +
-                             rightColumns().join(u", "_s) + u") VALUES (?, ?"_s +
-                             u", ?"_s.repeated(RightCount) + u')',
-                         values, a))
-                    rowid = q.lastInsertId().toLongLong();
-                return;
-            }
-            values << rowid;
-            if (exec(q,
-                     u"UPDATE Operadores SET Usuario = ?, password = ?, "_s +
-                         rightColumns().join(u" = ?, "_s) + u" = ? WHERE rowid = ?"_s,
-                     values, a) &&
-                q.numRowsAffected() != 1)
-                a.fail(u"el operador ya no existe."_s);
-        });
+    const bool saved = m_services.actions.run(u"guardar el operador "_s + name, [&](ActionStore::
+                                                                                        Action& a) {
+        if (administrator) {
+            a.exec(u"UPDATE Operadores SET password = ? WHERE rowid = ?"_s, {form.password, rowid});
+            return;
+        }
+        QSqlQuery q(a.db());
+        QVariantList values{name, form.password};
+        for (bool right : form.rights)
+            values << int(right);
+        if (m_new) {
+            if (a.exec(q,
+                       u"INSERT INTO Operadores (Usuario, password, "_s +
+                           rightColumns().join(u", "_s) + u") VALUES (?, ?"_s +
+                           u", ?"_s.repeated(RightCount) + u')',
+                       values))
+                rowid = q.lastInsertId().toLongLong();
+            return;
+        }
+        values << rowid;
+        if (a.exec(q,
+                   u"UPDATE Operadores SET Usuario = ?, password = ?, "_s +
+                       rightColumns().join(u" = ?, "_s) + u" = ? WHERE rowid = ?"_s,
+                   values) &&
+            q.numRowsAffected() != 1)
+            a.fail(u"el operador ya no existe."_s);
+    });
     if (saved)
         browseAt(rowid);
     return saved;
@@ -238,8 +226,7 @@ bool OperatorAdmin::remove()
     const qint64 rowid = row->rowid;
     const bool removed =
         m_services.actions.run(u"eliminar el operador "_s + name, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
-            exec(q, u"DELETE FROM Operadores WHERE rowid = ?"_s, {rowid}, a);
+            a.exec(u"DELETE FROM Operadores WHERE rowid = ?"_s, {rowid});
         });
     if (removed)
         load();

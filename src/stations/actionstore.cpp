@@ -6,6 +6,7 @@
 #include "stationtable.h"
 
 #include <QSqlError>
+#include <QSqlQuery>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -15,6 +16,23 @@ void ActionStore::Action::fail(const QString& error)
 {
     if (m_error.isEmpty())
         m_error = error.isEmpty() ? u"error desconocido"_s : error;
+}
+
+bool ActionStore::Action::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(m_db);
+    return exec(q, sql, values);
+}
+
+bool ActionStore::Action::exec(QSqlQuery& q, const QString& sql, const QVariantList& values)
+{
+    bool ok = q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    ok = ok && q.exec();
+    if (!ok)
+        fail(q.lastError().text());
+    return ok;
 }
 
 ActionStore::ActionStore(Services services) : m_services(std::move(services)) {}

@@ -3,6 +3,7 @@
 #include "station.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include <functional>
@@ -38,6 +39,11 @@ public:
     class Action {
     public:
         QSqlDatabase db() const { return m_db; }
+        // Runs one statement with its values bound in order; a statement the store refuses fails
+        // the action with the store's reason. Returns whether it ran.
+        bool exec(const QString& sql, const QVariantList& values = {});
+        // The same on the caller's query, for what it tells afterwards (rows, last insert id).
+        bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values = {});
         // Nothing of the action is kept; `error` is for the operator.
         void fail(const QString& error);
         bool failed() const { return !m_error.isEmpty(); }

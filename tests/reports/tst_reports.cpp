@@ -176,6 +176,7 @@ private slots:
         QVERIFY(x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
         const ReportSeries s = x.report.series();
         QCOMPARE(s.categories.size(), f[2].toInt());
+        QVERIFY(!s.perHour || s.categories.mid(9, 3) == QStringList({u"09"_s, u"10"_s, u"11"_s}));
         QStringList stacks;
         for (std::size_t o = 0; o < s.amounts.size(); ++o) {
             QString stack = s.operators[qsizetype(o)];

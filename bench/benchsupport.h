@@ -1,9 +1,13 @@
 #pragma once
 
+#include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 
+#include <QTemporaryDir>
+
 #include <cstdio>
+#include <optional>
 
 namespace kestrel::bench {
 
@@ -27,5 +31,17 @@ public:
     }
     void notify(Icon icon, const QString& text) override { tell(icon, text); }
 };
+
+// A new data store in `dir`, opened; false, with the reason on standard error, when it cannot be.
+inline bool openNewStore(const QTemporaryDir& dir, DataStore& store)
+{
+    const QString path = DataStore::pathIn(dir.path());
+    std::optional<QString> error = DataStore::create(path);
+    if (!error)
+        error = store.open(path);
+    if (error)
+        std::fprintf(stderr, "%s\n", qPrintable(*error));
+    return !error;
+}
 
 } // namespace kestrel::bench

@@ -277,16 +277,9 @@ int main(int argc, char** argv)
     }
 
     QTemporaryDir dir;
-    const QString path = DataStore::pathIn(dir.path());
-    if (auto error = DataStore::create(path)) {
-        std::fprintf(stderr, "%s\n", qPrintable(*error));
-        return 1;
-    }
     DataStore store;
-    if (auto error = store.open(path)) {
-        std::fprintf(stderr, "%s\n", qPrintable(*error));
+    if (!bench::openNewStore(dir, store))
         return 1;
-    }
     if (!fillCafe(store.database(), stationCount))
         return 1;
 

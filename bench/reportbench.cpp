@@ -64,16 +64,9 @@ bool fillYear(QSqlDatabase db)
 int runReportBench()
 {
     QTemporaryDir dir;
-    const QString path = DataStore::pathIn(dir.path());
-    if (auto error = DataStore::create(path)) {
-        std::fprintf(stderr, "%s\n", qPrintable(*error));
-        return 1;
-    }
     DataStore store;
-    if (auto error = store.open(path)) {
-        std::fprintf(stderr, "%s\n", qPrintable(*error));
+    if (!bench::openNewStore(dir, store))
         return 1;
-    }
     if (!fillYear(store.database())) {
         std::fprintf(stderr, "could not fill the journal\n");
         return 1;

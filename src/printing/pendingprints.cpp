@@ -74,18 +74,12 @@ bool PendingPrints::has(const QString& jobid, const QString& printer) const
 bool PendingPrints::record(ActionStore::Action& action, const PendingPrint& row, int pagesPrinted,
                            const QString& fecha, const QString& hora)
 {
-    QSqlQuery q(action.db());
-    const bool ok =
-        q.prepare(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, fecha, "
-                  u"hora, jobid) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    for (const QVariant& v : QVariantList{
-             row.maquina, row.impresora, row.cantidad.toInt(), pagesPrinted,
-             formatAmount(parseNumber(row.valor).value_or(0.0)), fecha, hora, row.jobid.toInt()})
-        q.addBindValue(v);
-    if (!ok || !q.exec()) {
-        action.fail(q.lastError().text());
+    if (!action.exec(u"INSERT INTO Impresiones (PC, impresora, cantidad, pagimpres, valor, fecha, "
+                     u"hora, jobid) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"_s,
+                     {row.maquina, row.impresora, row.cantidad.toInt(), pagesPrinted,
+                      formatAmount(parseNumber(row.valor).value_or(0.0)), fecha, hora,
+                      row.jobid.toInt()}))
         return false;
-    }
     append(row);
     return true;
 }
@@ -96,18 +90,12 @@ bool PendingPrints::remove(ActionStore& actions, int index)
         return false;
     const PendingPrint row = m_rows[std::size_t(index)];
     return actions.run(u"remover el trabajo de impresión"_s, [&](ActionStore::Action& a) {
-        QSqlQuery q(a.db());
         // The job is the same job id on the same printer from the same machine; a job id alone
         // repeats across printers.
-        const bool ok = q.prepare(u"DELETE FROM Impresiones WHERE jobid = ? AND impresora = ? "
-                                  u"AND PC = ? COLLATE NOCASE"_s);
-        q.addBindValue(row.jobid.toInt());
-        q.addBindValue(row.impresora);
-        q.addBindValue(row.maquina);
-        if (!ok || !q.exec()) {
-            a.fail(q.lastError().text());
+        if (!a.exec(u"DELETE FROM Impresiones WHERE jobid = ? AND impresora = ? "
+                    u"AND PC = ? COLLATE NOCASE"_s,
+                    {row.jobid.toInt(), row.impresora, row.maquina}))
             return;
-        }
         const std::vector<PendingPrint> before = m_rows;
         a.onRollback([this, before] { replaceAll(before); });
         removeAt(index);
@@ -117,11 +105,8 @@ bool PendingPrints::remove(ActionStore& actions, int index)
 bool PendingPrints::clear(ActionStore& actions)
 {
     return actions.run(u"limpiar la lista de impresiones"_s, [&](ActionStore::Action& a) {
-        QSqlQuery q(a.db());
-        if (!q.exec(u"DELETE FROM Impresiones"_s)) {
-            a.fail(q.lastError().text());
+        if (!a.exec(u"DELETE FROM Impresiones"_s))
             return;
-        }
         const std::vector<PendingPrint> before = m_rows;
         a.onRollback([this, before] { replaceAll(before); });
         replaceAll({});

@@ -124,17 +124,13 @@ bool Catalogue::save(const Fields& f)
         (adding ? u"agregar el artículo "_s : u"modificar el artículo "_s) + name,
         [&](ActionStore::Action& a) {
             QSqlQuery q(a.db());
-            q.prepare(adding ? u"INSERT INTO Articulos (Articulo, Descripcion, Stock, PVP, Costo) "
-                               u"VALUES (?, ?, ?, ?, ?)"_s
-                             : u"UPDATE Articulos SET Articulo = ?, Descripcion = ?, Stock = ?, "
-                               u"PVP = ?, Costo = ? WHERE Codigo = ?"_s);
-            for (const QVariant& v : values)
-                q.addBindValue(v);
-            if (!adding)
-                q.addBindValue(codigo);
-            if (!q.exec())
-                a.fail(q.lastError().text());
-            else if (q.numRowsAffected() != 1)
+            if (a.exec(q,
+                       adding ? u"INSERT INTO Articulos (Articulo, Descripcion, Stock, PVP, Costo) "
+                                u"VALUES (?, ?, ?, ?, ?)"_s
+                              : u"UPDATE Articulos SET Articulo = ?, Descripcion = ?, Stock = ?, "
+                                u"PVP = ?, Costo = ? WHERE Codigo = ?"_s,
+                       adding ? values : values + QVariantList{codigo}) &&
+                q.numRowsAffected() != 1)
                 a.fail(u"el artículo ya no existe."_s);
         });
     if (!done)
@@ -155,11 +151,7 @@ bool Catalogue::remove()
     const int at = m_current;
     const bool done = m_services.actions.run(
         u"eliminar el artículo "_s + p->articulo, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
-            q.prepare(u"DELETE FROM Articulos WHERE Codigo = ?"_s);
-            q.addBindValue(codigo);
-            if (!q.exec())
-                a.fail(q.lastError().text());
+            a.exec(u"DELETE FROM Articulos WHERE Codigo = ?"_s, {codigo});
         });
     if (done)
         reload(at); // the row that followed, or the new last one

@@ -2,6 +2,7 @@
 
 #include "numbers.h"
 
+#include <QDir>
 #include <QIODevice>
 #include <QLocale>
 #include <QStandardPaths>
@@ -120,6 +121,14 @@ void IniSettingsStore::write(const QString& key, const QString& value)
 {
     m_settings->setValue(Group + u'/' + key, value);
     m_settings->sync();
+}
+
+QString IniSettingsStore::writeError() const
+{
+    if (m_settings->status() == QSettings::NoError)
+        return {};
+    return u"No se pudo guardar la configuración en "_s +
+           QDir::toNativeSeparators(m_settings->fileName()) + u'.';
 }
 
 double Settings::leading(const QString& key, const QString& defaultValue) const

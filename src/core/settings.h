@@ -14,6 +14,8 @@ public:
     virtual ~SettingsStore() = default;
     virtual QString read(const QString& key, const QString& defaultValue) const = 0;
     virtual void write(const QString& key, const QString& value) = 0;
+    // Why the last writes could not be kept; empty when they were.
+    virtual QString writeError() const { return {}; }
 };
 
 // INI file, by default $XDG_CONFIG_HOME/Kestrel/Kestrel.conf.
@@ -24,6 +26,7 @@ public:
 
     QString read(const QString& key, const QString& defaultValue) const override;
     void write(const QString& key, const QString& value) override;
+    QString writeError() const override;
     QString fileName() const { return m_settings->fileName(); }
 
 private:
@@ -42,6 +45,7 @@ public:
         return m_store.read(key, defaultValue);
     }
     void write(const QString& key, const QString& value) { m_store.write(key, value); }
+    QString writeError() const { return m_store.writeError(); }
 
     // "pinginterval": the interval text as stored, and the supervision interval it gives
     // (leading number x 600 ms). A value that would stop the supervision (0 or below) gives the

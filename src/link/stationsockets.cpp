@@ -2,6 +2,8 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace kestrel {
 
 StationSockets::Endpoint StationSockets::endpoint(const QString& address)
@@ -32,21 +34,54 @@ void StationSockets::reset(int count)
         slot.socket->abort();
     }
     m_sockets.clear();
-    m_sockets.resize(std::size_t(std::max(count, 0)));
-    for (int i = 0; i < count; ++i) {
-        auto socket = std::make_unique<QTcpSocket>();
-        QTcpSocket* raw = socket.get();
-        connect(raw, &QTcpSocket::readyRead, this, [this, raw, i] {
-            const QByteArray bytes = raw->readAll();
-            if (!bytes.isEmpty())
-                emit received(i, bytes);
-        });
-        connect(raw, &QAbstractSocket::stateChanged, this, [this, i](auto state) {
-            if (state == QAbstractSocket::UnconnectedState)
-                m_sockets[std::size_t(i)].ended = true;
-        });
-        m_sockets[std::size_t(i)].socket = std::move(socket);
+    for (int i = 0; i < count; ++i)
+        m_sockets.push_back(makeSlot());
+}
+
+void StationSockets::insert(int index)
+{
+    index = std::clamp(index, 0, count());
+    m_sockets.insert(m_sockets.begin() + index, makeSlot());
+}
+
+void StationSockets::remove(int index)
+{
+    if (!exists(index))
+        return;
+    Slot& slot = m_sockets[std::size_t(index)];
+    slot.socket->disconnect(this);
+    slot.socket->abort();
+    m_sockets.erase(m_sockets.begin() + index);
+}
+
+StationSockets::Slot StationSockets::makeSlot()
+{
+    Slot slot;
+    slot.socket = std::make_unique<QTcpSocket>();
+    QTcpSocket* raw = slot.socket.get();
+    // The index is looked up at each event, never captured: it changes when stations before
+    // this one are added or removed.
+    connect(raw, &QTcpSocket::readyRead, this, [this, raw] {
+        const QByteArray bytes = raw->readAll();
+        const int index = indexOf(raw);
+        if (!bytes.isEmpty() && index >= 0)
+            emit received(index, bytes);
+    });
+    connect(raw, &QAbstractSocket::stateChanged, this, [this, raw](auto state) {
+        const int index = indexOf(raw);
+        if (state == QAbstractSocket::UnconnectedState && index >= 0)
+            m_sockets[std::size_t(index)].ended = true;
+    });
+    return slot;
+}
+
+int StationSockets::indexOf(const QTcpSocket* socket) const
+{
+    for (std::size_t i = 0; i < m_sockets.size(); ++i) {
+        if (m_sockets[i].socket.get() == socket)
+            return int(i);
     }
+    return -1;
 }
 
 StationSockets::State StationSockets::state(int index) const

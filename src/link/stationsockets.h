@@ -39,6 +39,12 @@ public:
 
     // Closes every socket and makes count closed ones.
     void reset(int count);
+    // A closed socket for a station added at index (clamped); the sockets from there on, open
+    // or not, move down with their stations.
+    void insert(int index);
+    // Closes and drops the socket at index; the ones behind it move up with their stations and
+    // keep their connections. An invalid index does nothing.
+    void remove(int index);
     int count() const { return int(m_sockets.size()); }
     bool exists(int index) const { return index >= 0 && index < count(); }
 
@@ -59,6 +65,10 @@ private:
         std::unique_ptr<QTcpSocket> socket;
         bool ended = false;
     };
+    Slot makeSlot();
+    // Where a socket is now: stations move when others are added or removed.
+    int indexOf(const QTcpSocket* socket) const;
+
     std::vector<Slot> m_sockets;
 };
 

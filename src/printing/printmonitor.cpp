@@ -51,6 +51,19 @@ void PrintMonitor::loadPrices()
         Qt::QueuedConnection);
 }
 
+void PrintMonitor::listPrinters()
+{
+    Spooler* spooler = &m_services.spooler;
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this, spooler] {
+            const QStringList names = spooler->printers();
+            QMetaObject::invokeMethod(
+                this, [this, names] { emit printersListed(names); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
 void PrintMonitor::setPrices(const QStringList& printers)
 {
     m_names = printers;

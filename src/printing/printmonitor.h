@@ -63,6 +63,10 @@ public:
     // The lists for these printer names, read from Impresoras now (the start-up lists).
     void setPrices(const QStringList& printers);
     const QStringList& printerNames() const { return m_names; }
+    // Asks the spooler for the installed printers on the monitor's thread, after any call asked
+    // for before (the spooler takes one call at a time); printersListed() brings the answer. The
+    // prices charged stay those loaded at start.
+    void listPrinters();
     PrinterPrice priceOf(const QString& printer) const;
 
     // One polling pass, started unless one is still running. Returns at once.
@@ -82,6 +86,7 @@ public:
 
 signals:
     void passFinished(int recorded);
+    void printersListed(const QStringList& printers);
     void cancelled(const QString& printer, int jobId, bool ok);
 
 private:

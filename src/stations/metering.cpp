@@ -70,12 +70,21 @@ Metering::Metering(Services services, QObject* parent)
       m_account(services.db, u"UPDATE CUENTAS SET TIMERES = ? WHERE rowid = "
                              u"(SELECT rowid FROM CUENTAS WHERE USER = ? ORDER BY rowid LIMIT 1) "
                              u"AND TIMERES IS NOT ?"_s)
-{}
+{
+    // A station freed between two ticks may be opened again before the next one: its new session
+    // must not inherit the rows kept for the old.
+    StationTable& stations = services.stations;
+    connect(&stations, &StationTable::stationChanged, this, [this, &stations](int index) {
+        if (stations.isValidIndex(index) && stations.at(index).modo.isEmpty())
+            m_kept.remove(stations.at(index).pc);
+    });
+}
 
 void Metering::tick()
 {
     m_failures.clear();
     m_stepsThisTick.clear();
+    ++m_ticks;
     m_memo.newRound();
     m_zero = formatAmount(0.0);
     StationRows& rows = m_services.rows;
@@ -119,6 +128,8 @@ void Metering::tick()
         if (!s.usuario.isEmpty())
             mirrorAccount(s);
     });
+    // Rows not used in this tick belong to sessions that ended or changed their tariff.
+    m_kept.removeIf([this](QHash<QString, KeptSteps>::iterator it) { return it->tick != m_ticks; });
 
     if (inTransaction) {
         if (db.commit()) {
@@ -181,15 +192,21 @@ void Metering::priceStandard(Station& s, float rate)
 void Metering::priceCompound(Station& s)
 {
     s.vartipex2 = CNTTIMER(s.vartipex2, 0.0f).time;
-    const Steps& steps = compoundSteps(s.TARFC);
-    if (!steps)
-        return; // the steps could not be read: the charge stays as it was until they can
+    auto kept = m_kept.find(s.pc);
+    if (kept == m_kept.end() || kept->code != s.TARFC) {
+        const Steps& steps = compoundSteps(s.TARFC);
+        if (!steps)
+            return; // the steps could not be read: the charge stays as it was until they can
+        kept = m_kept.insert(s.pc, {s.TARFC, *steps, 0});
+    }
+    kept->tick = m_ticks;
+    const std::vector<CompoundRow>& steps = kept->rows;
 
     Money hourPrice;
     Money partialPrice;
     double previous = 0;
     const int minutes = timeFields(s.vartipex2).minutes;
-    for (const CompoundRow& step : *steps) {
+    for (const CompoundRow& step : steps) {
         if (step.value == u"60"_s && step.tarif)
             hourPrice = *step.tarif;
         const std::optional<double> value = parseNumber(step.value);

@@ -42,6 +42,11 @@ QString Minute2(QStringView time);
 // All station rows of a tick are written in one transaction, together with the journal rows of
 // the sessions that ended in it, through the shared StationRows, so a row whose stored values did
 // not change is not written again.
+//
+// A compound session keeps the price it was opened with: the rows of its tariff that first priced
+// it are kept for the station until the station is free again (or runs under another tariff), so
+// a later change or removal of that tariff reaches only the sessions opened after it. They are
+// kept in memory only: after a restart a running session is priced by the rows then stored.
 class Metering : public QObject {
     Q_OBJECT
 public:
@@ -90,6 +95,15 @@ private:
     PreparedStatement m_account;
 
     QHash<QString, Steps> m_stepsThisTick;
+    // The rows each running compound session was first priced with, by station, and the last
+    // tick that priced it.
+    struct KeptSteps {
+        QString code;
+        std::vector<CompoundRow> rows;
+        quint64 tick = 0;
+    };
+    QHash<QString, KeptSteps> m_kept;
+    quint64 m_ticks = 0;
 
     AmountMemo m_memo;
     QString m_zero; // zero with two decimals

@@ -25,6 +25,10 @@ public:
     const std::vector<Station>& stations() const { return m_stations; }
 
     void setStations(std::vector<Station> stations);
+    // A station added at index (clamped to the table), the ones from there on moving down.
+    void insert(int index, Station station);
+    // The station at index leaves; the ones behind it move up. An invalid index does nothing.
+    void remove(int index);
 
     // Changes one station and tells the views.
     template <typename Change> void update(int index, Change&& change)
@@ -43,6 +47,11 @@ public:
 
 signals:
     void stationsReset();
+    // Around insert() and remove(), so views can keep their selection on the same stations.
+    void stationAboutToBeInserted(int index);
+    void stationInserted(int index);
+    void stationAboutToBeRemoved(int index);
+    void stationRemoved(int index);
     void stationChanged(int index);
     void allStationsChanged();
 

@@ -14,6 +14,12 @@ StationListModel::StationListModel(StationTable& stations, QObject* parent)
         beginResetModel();
         endResetModel();
     });
+    connect(&m_stations, &StationTable::stationAboutToBeInserted, this,
+            [this](int i) { beginInsertRows({}, i, i); });
+    connect(&m_stations, &StationTable::stationInserted, this, [this] { endInsertRows(); });
+    connect(&m_stations, &StationTable::stationAboutToBeRemoved, this,
+            [this](int i) { beginRemoveRows({}, i, i); });
+    connect(&m_stations, &StationTable::stationRemoved, this, [this] { endRemoveRows(); });
     connect(&m_stations, &StationTable::stationChanged, this,
             [this](int i) { emit dataChanged(index(i, 0), index(i, ColumnCount - 1)); });
     connect(&m_stations, &StationTable::allStationsChanged, this, [this] {

@@ -95,10 +95,11 @@ void Startup::firstLogin()
 
 void Startup::showConsole()
 {
-    m_console = std::make_unique<ConsoleWindow>(
-        ConsoleServices{m_store, m_settings, *m_session, *m_stations, *m_actions, m_prompts,
-                        *m_login, *m_metering, *m_journal, *m_supervision, *m_requests, *m_commands,
-                        *m_messages, *m_prints, *m_monitor, *m_accounts, *m_clock, *m_browser});
+    m_console = std::make_unique<ConsoleWindow>(ConsoleServices{
+        m_store,        m_settings,  *m_session,  *m_stations, *m_rows,     *m_sockets,
+        *m_link,        *m_actions,  m_prompts,   *m_login,    *m_metering, *m_journal,
+        *m_supervision, *m_requests, *m_commands, *m_messages, *m_prints,   *m_monitor,
+        *m_accounts,    *m_clock,    *m_browser});
     m_console->load();
     // The operator's one window fills the screen, from 1024x768 up (without a window manager,
     // as under a virtual X server, the geometry does it).

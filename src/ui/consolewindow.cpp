@@ -6,6 +6,10 @@
 #include "billing/journal.h"
 #include "billing/journalofday.h"
 #include "chargedialog.h"
+#include "config/archive.h"
+#include "config/printeradmin.h"
+#include "config/stationadmin.h"
+#include "config/tariffadmin.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
@@ -21,6 +25,8 @@
 #include "messagespanel.h"
 #include "openstationdialog.h"
 #include "operators/operatorsession.h"
+#include "operators/shortcuts.h"
+#include "optionsdialog.h"
 #include "printing/pendingprints.h"
 #include "printing/printmonitor.h"
 #include "products/catalogue.h"
@@ -64,7 +70,9 @@ using namespace Qt::Literals::StringLiterals;
 namespace kestrel {
 
 ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
-    : QMainWindow(parent), m_services(services)
+    : QMainWindow(parent), m_services(services),
+      m_shortcuts(std::make_unique<Shortcuts>(services.store.database(), services.actions)),
+      m_capture(std::make_unique<KeyCapture>())
 {
     setObjectName(u"MAIX"_s);
     setWindowTitle(u"KESTREL 2009  [ SERVER ] "_s);
@@ -466,6 +474,52 @@ void ConsoleWindow::showAccounts()
     m_accountsWindow->activateWindow();
 }
 
+void ConsoleWindow::showOptions()
+{
+    if (!m_services.session.has(Right::ModifyOptions))
+        return;
+    if (m_options && m_options->isVisible()) {
+        m_options->raise();
+        m_options->activateWindow();
+        return;
+    }
+    QSqlDatabase db = m_services.store.database();
+    if (!m_tariffAdmin) {
+        m_tariffAdmin = std::make_unique<TariffAdmin>(
+            TariffAdmin::Services{db, m_services.actions, m_services.prompts});
+        m_stationAdmin = std::make_unique<StationAdmin>(
+            StationAdmin::Services{db, m_services.stations, m_services.sockets, m_services.rows,
+                                   m_services.actions, m_services.prompts});
+        m_printerAdmin = std::make_unique<PrinterAdmin>(
+            PrinterAdmin::Services{db, m_services.monitor, m_services.actions, m_services.prompts});
+        m_archive = std::make_unique<Archive>(Archive::Services{
+            m_services.store, m_services.actions, m_services.prompts, m_services.clock});
+    }
+    m_options = std::make_unique<OptionsDialog>(
+        OptionsServices{m_services.settings, m_services.prompts, m_services.session,
+                        m_services.stations, m_services.link, *m_shortcuts, *m_capture,
+                        *m_tariffAdmin, *m_stationAdmin, *m_printerAdmin, *m_archive,
+                        m_currencySymbol},
+        this);
+    connect(m_options.get(), &OptionsDialog::intervalChanged, m_supervisionTimer,
+            qOverload<int>(&QTimer::setInterval));
+    connect(m_options.get(), &OptionsDialog::applied, this, &ConsoleWindow::Visualizacion);
+    connect(m_options.get(), &OptionsDialog::shortcutsSaved, this, &ConsoleWindow::Loadteclas);
+    connect(m_options.get(), &OptionsDialog::archived, this, [this] {
+        refreshJournal();
+        m_services.prints.reload();
+    });
+    m_options->show();
+}
+
+void ConsoleWindow::Loadteclas()
+{
+    if (!m_shortcuts->load(m_services.session.name()))
+        m_services.prompts.tell(Prompts::Icon::Critical,
+                                u"No se pudieron leer las combinaciones de teclas (Teclado):\n"_s +
+                                    m_shortcuts->lastError());
+}
+
 void ConsoleWindow::showOperators()
 {
     if (!m_operatorsWindow)
@@ -650,15 +704,16 @@ void ConsoleWindow::buildToolBar()
     connect(action(u"Modo"_s), &QAction::triggered, this, [this] { SHOWPC(u"MODO"_s); });
     connect(action(u"cmdaumen"_s), &QAction::triggered, this, [this] { SHOWPC(u"INCREM"_s); });
     connect(action(u"cmdvender"_s), &QAction::triggered, this, &ConsoleWindow::showSale);
-    // Swap and options come with their own windows.
-    for (const QString& pending : {u"cmdinterc"_s, u"opconfig"_s})
-        action(pending)->setEnabled(false);
+    connect(action(u"opconfig"_s), &QAction::triggered, this, &ConsoleWindow::showOptions);
+    // The swap comes with its own window.
+    action(u"cmdinterc"_s)->setEnabled(false);
 }
 
 void ConsoleWindow::buildMenus()
 {
     QMenu* archivo = addMenu(u"mnuarchivo"_s, u"&Archivo"_s);
-    addPendingEntry(archivo, u"mnucconfig"_s, u"Configuracion"_s);
+    connect(addEntry(archivo, u"mnucconfig"_s, u"Configuracion"_s), &QAction::triggered, this,
+            &ConsoleWindow::showOptions);
     connect(addEntry(archivo, u"submenuchanop"_s, u"Cambiar Operador"_s), &QAction::triggered,
             &m_services.login, &LoginWindow::openForChange);
     archivo->addSeparator();
@@ -817,6 +872,7 @@ void ConsoleWindow::load()
 
     EnDisOpc();
     validarOperator();
+    Loadteclas();
     m_meteringTimer->start();
     m_services.supervision.setCurrencySymbol(m_currencySymbol);
     m_supervisionTimer->start();

@@ -23,18 +23,22 @@ namespace kestrel {
 class Accounts;
 class AccountsWindow;
 class ActionStore;
+class Archive;
 class ChargeDialog;
 class Clock;
 class ConnectionSupervision;
 class DataStore;
 class Journal;
 class JournalOfDay;
+class KeyCapture;
+class LinkSender;
 class LoginWindow;
 class MessageList;
 class MessagesPanel;
 class Metering;
 class OpenStationDialog;
 class OperatorsWindow;
+class OptionsDialog;
 class Catalogue;
 class ProductsWindow;
 class Sale;
@@ -42,11 +46,17 @@ class SaleDialog;
 class ReportsWindow;
 class PendingPrints;
 class PrintMonitor;
+class PrinterAdmin;
 class RemoteCommands;
 class RequestDispatcher;
 class OperatorSession;
 class Prompts;
 class Settings;
+class Shortcuts;
+class StationAdmin;
+class StationRows;
+class StationSockets;
+class TariffAdmin;
 class StationListModel;
 class StationTable;
 class WebBrowser;
@@ -57,6 +67,9 @@ struct ConsoleServices {
     Settings& settings;
     OperatorSession& session;
     StationTable& stations;
+    StationRows& rows;
+    StationSockets& sockets;
+    LinkSender& link;
     ActionStore& actions;
     Prompts& prompts;
     LoginWindow& login;
@@ -117,6 +130,14 @@ public:
     // one sale for the whole run, so the lines of a sale survive its dialog being hidden.
     void showProducts();
     void showSale();
+    // frmoptions, for an operator with the right "Configuracion General": made anew at each
+    // opening, so its lists and the shortcuts it edits are those of now; the console stays usable
+    // while it is open.
+    void showOptions();
+    OptionsDialog* optionsDialog() const { return m_options.get(); }
+    // Loadteclas: the logged-in operator's shortcuts join those in force.
+    void Loadteclas();
+    Shortcuts& shortcuts() const { return *m_shortcuts; }
     // frminformes, kept for the run: it remembers its last query.
     ReportsWindow& reportsWindow();
     OpenStationDialog* openStationDialog() const { return m_openDialog.get(); }
@@ -186,6 +207,13 @@ private:
     std::unique_ptr<Sale> m_sale;
     std::unique_ptr<SaleDialog> m_saleDialog;
     std::unique_ptr<ReportsWindow> m_reportsWindow;
+    std::unique_ptr<Shortcuts> m_shortcuts;
+    std::unique_ptr<KeyCapture> m_capture;
+    std::unique_ptr<TariffAdmin> m_tariffAdmin;
+    std::unique_ptr<StationAdmin> m_stationAdmin;
+    std::unique_ptr<PrinterAdmin> m_printerAdmin;
+    std::unique_ptr<Archive> m_archive;
+    std::unique_ptr<OptionsDialog> m_options;
 };
 
 } // namespace kestrel

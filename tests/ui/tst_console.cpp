@@ -1,6 +1,7 @@
 // The console driven as the operator drives it, against station agents in this process.
 #include "app/startup.h"
 #include "billing/journal.h"
+#include "operators/shortcuts.h"
 #include "printing/printmonitor.h"
 #include "stationagent.h"
 #include "support/testsupport.h"
@@ -12,6 +13,8 @@
 #include "ui/messageboxprompts.h"
 #include "ui/messagespanel.h"
 #include "ui/openstationdialog.h"
+#include "ui/optionsdialog.h"
+#include "ui/shortcutspage.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -97,6 +100,7 @@ private slots:
     void aDayAtTheCafe();
     void displaySettingsShapeTheWindow_data();
     void displaySettingsShapeTheWindow();
+    void theOptionsWriteOnlyOnAplicar();
 };
 
 // The timers supervise the agents and meter; "Limpiar" resets free stations; commands follow the
@@ -341,6 +345,57 @@ void TestConsole::displaySettingsShapeTheWindow()
     QVERIFY(c.journal().startsWith(u"mía|1,00"_s));
     if (!hidden.contains(u"Usuario"_s))
         QCOMPARE(c.list()->columnWidth(3), 2 * c.console->logicalDpiX());
+}
+
+// "Configuracion" from the menu: "Cerrar" keeps what is stored, the dialog opens again on the
+// stored values; the lock options go to both connected agents; "Aplicar" writes the keys, sets
+// the supervision's interval, hides what the display boxes hide and puts the operator's
+// shortcuts in force.
+void TestConsole::theOptionsWriteOnlyOnAplicar()
+{
+    Cafe c;
+    QVERIFY(c.open());
+    QVERIFY(QTest::qWaitFor([&] { return c.pc01.statusCount() > 0 && c.pc02.statusCount() > 0; }));
+    c.entry(u"mnucconfig"_s)->trigger();
+    OptionsDialog* options = c.console->optionsDialog();
+    QVERIFY(options && options->isVisible() && !options->isModal());
+    auto* tax = options->findChild<QLineEdit*>(u"txtimpuesto"_s);
+    QCOMPARE(tax->text(), u"12"_s);
+    tax->setText(u"15"_s);
+    options->findChild<QPushButton*>(u"cmdcerrar"_s)->click();
+    QCOMPARE(c.settingsStore.read(u"IMPUESTO"_s, u"absent"_s), u"absent"_s);
+    c.entry(u"opconfig"_s)->trigger();
+    options = c.console->optionsDialog();
+    tax = options->findChild<QLineEdit*>(u"txtimpuesto"_s);
+    QCOMPARE(tax->text(), u"12"_s);
+
+    options->findChild<QRadioButton*>(u"optbloqueo3"_s)->click();
+    options->findChild<QCheckBox*>(u"chksinserver"_s)->setChecked(true);
+    c.pc01.clearReceived();
+    c.pc02.clearReceived();
+    options->findChild<QPushButton*>(u"cmdaplicartodos"_s)->click();
+    for (sim::StationAgent* agent : {&c.pc01, &c.pc02}) {
+        QVERIFY(QTest::qWaitFor([&] { return agent->receivedKeywords().contains(u"BLOCKOPT"_s); }));
+        for (const auto& m : agent->received())
+            if (m.keyword == u"BLOCKOPT"_s)
+                QCOMPARE(m.fields, (QStringList{u"3"_s, u"0"_s, u"1"_s}));
+    }
+
+    tax->setText(u"15"_s);
+    options->findChild<QComboBox*>(u"cmbintervalo"_s)->setEditText(u"2"_s);
+    options->findChild<QCheckBox*>(u"chkvisual7"_s)->setChecked(false); // "Vender"
+    ShortcutsPage* keys = options->shortcutsPage();
+    c.prompts.answerNext(true);
+    keys->findChild<QPushButton*>(u"cmdpredeterminada"_s)->click();
+    QCOMPARE(keys->list()->topLevelItemCount(), 4);
+    options->findChild<QPushButton*>(u"cmdaplicar"_s)->click();
+    QVERIFY(!options->isVisible());
+    QCOMPARE(c.settingsStore.read(u"IMPUESTO"_s, {}), u"15"_s);
+    QCOMPARE(c.console->supervisionTimer()->interval(), 1200);
+    QVERIFY(!c.entry(u"cmdvender"_s)->isVisible());
+    QCOMPARE(c.console->shortcuts().evaluate(u"17+66"_s), int(ShortcutAction::Bloquear));
+    QCOMPARE(c.store.scalar(u"SELECT count(*) FROM Teclado WHERE Operador = 'admin'"_s),
+             QVariant(4));
 }
 
 QTEST_MAIN(TestConsole)

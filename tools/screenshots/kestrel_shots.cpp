@@ -3,6 +3,12 @@
 // message), the messages panel, a Yes/No question, the open-station dialog, the charge dialog, the
 // pending print list, the accounts window, the catalogue, a sale, the operators and the daily
 // report with its chart as PNG files in OUTDIR.
+//
+// kestrel-shots OUTDIR --setup: a new café set up from the options dialog alone, as a new
+// operator would: a fresh data store (as --init-db makes it), three stations, a standard and a
+// compound tariff, a package and a printer price, the lock options sent, default shortcuts,
+// "Aplicar"; then a station opened, counted and charged. Every options page is saved as a picture
+// on the way (options-*.png) and each step is printed.
 #include "app/startup.h"
 #include "billing/journal.h"
 #include "core/datastore.h"
@@ -20,9 +26,15 @@
 #include "ui/messageboxprompts.h"
 #include "ui/openstationdialog.h"
 #include "ui/operatorswindow.h"
+#include "ui/optionsdialog.h"
+#include "ui/printerspage.h"
 #include "ui/productswindow.h"
 #include "ui/reportswindow.h"
 #include "ui/saledialog.h"
+#include "ui/shortcutspage.h"
+#include "ui/stationspage.h"
+#include "ui/tariffeditor.h"
+#include "ui/tariffpages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -143,6 +155,205 @@ public:
     bool cancel(const QString&, std::int32_t) override { return true; }
 };
 
+// The operator of the setup: says Yes to every question and reads every notice; an error ends
+// the run.
+class YesPrompts final : public Prompts {
+public:
+    bool askYesNo(const QString& text) override
+    {
+        std::printf("  ? %s -> Sí\n", qPrintable(text.simplified()));
+        return true;
+    }
+    void tell(Icon icon, const QString& text) override
+    {
+        std::printf("  ! %s\n", qPrintable(text.simplified()));
+        if (icon == Icon::Critical)
+            fail(u"the console reported an error"_s);
+    }
+    void notify(Icon icon, const QString& text) override { tell(icon, text); }
+};
+
+template <typename T = QWidget> T* child(QObject* parent, const QString& name)
+{
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        fail(u"no "_s + name);
+    return found;
+}
+
+void step(const char* text)
+{
+    std::printf("%s\n", text);
+}
+
+// The modal dialog that `open` brings up is filled in and accepted by `fill`.
+void whenModal(const std::function<void(QWidget*)>& fill)
+{
+    QTimer::singleShot(300, [fill] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            fail(u"no dialog came up"_s);
+        fill(modal);
+    });
+}
+
+int setupTrial(const QString& outDir)
+{
+    QTemporaryDir dir;
+    const QString path = DataStore::pathIn(dir.path());
+    if (const auto error = DataStore::create(path))
+        fail(*error);
+    DataStore store;
+    if (auto error = store.open(path))
+        fail(*error);
+    std::vector<std::unique_ptr<sim::StationAgent>> agents;
+    for (int i = 1; i <= 3; ++i) {
+        auto agent =
+            std::make_unique<sim::StationAgent>(u"PC0%1"_s.arg(i), u"00:1A:2B:3C:4D:0%1"_s.arg(i));
+        agent->setAutoStart(true);
+        if (!agent->listen(QHostAddress(u"127.0.0.%1"_s.arg(i + 1)), 6969))
+            fail(u"an agent cannot listen (is the demo running?)"_s);
+        agents.push_back(std::move(agent));
+    }
+    IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
+    Settings settings(settingsStore);
+    YesPrompts prompts;
+    DemoSpooler spooler;
+    Startup startup(store, settings, prompts, nullptr, &spooler);
+    bool shown = false;
+    QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
+    startup.begin();
+    if (!waitFor([&] { return shown; }, 10000))
+        fail(u"the console did not open"_s);
+    ConsoleWindow* console = startup.console();
+    step("A fresh store: the console shows no station. Archivo > Configuracion.");
+    child<QAction>(console, u"mnucconfig"_s)->trigger();
+    OptionsDialog* options = console->optionsDialog();
+    if (!options)
+        fail(u"no options dialog"_s);
+    save(options, outDir + u"/options-general.png"_s);
+
+    step("Puestos > Agregar, three times.");
+    options->showPage(OptionsDialog::Puestos);
+    auto* stations = options->findChild<StationsPage*>();
+    for (int i = 1; i <= 3; ++i) {
+        whenModal([i](QWidget* editor) {
+            child<QLineEdit>(editor, u"txtpc"_s)->setText(u"PC0%1"_s.arg(i));
+            child<QLineEdit>(editor, u"txtip"_s)->setText(u"127.0.0.%1"_s.arg(i + 1));
+            child<QPushButton>(editor, u"cmdaceptar"_s)->click();
+        });
+        child<QPushButton>(stations, u"cmdagregar"_s)->click();
+    }
+    save(options, outDir + u"/options-stations.png"_s);
+
+    step("Tarifas > Estandar > Añadir: Normal, 1,50 an hour, 0,50 at least.");
+    options->showPage(OptionsDialog::Estandar);
+    auto* standard = options->findChild<StandardTariffsPage*>();
+    child<QPushButton>(standard, u"cmdanadir"_s)->click();
+    TariffEditor* editor = standard->editor();
+    child<QLineEdit>(editor, u"txtnombre"_s)->setText(u"Normal"_s);
+    child<QLineEdit>(editor, u"txtvalor1"_s)->setText(u"1,50"_s);
+    child<QLineEdit>(editor, u"txtvalor2"_s)->setText(u"0,50"_s);
+    save(editor, outDir + u"/options-tariff-editor.png"_s);
+    child<QPushButton>(editor, u"cmdaceptar"_s)->click();
+    save(options, outDir + u"/options-standard.png"_s);
+
+    step("Tarifas > Tarifas Predefinidas: 60 minutes for 1,00.");
+    options->showPage(OptionsDialog::Tarifas);
+    save(options, outDir + u"/options-tariffs.png"_s);
+    child<QPushButton>(options, u"cmdpredefinidas"_s)->click();
+    auto* packages = options->findChild<PredefinedTariffsPage*>();
+    child<QPushButton>(packages, u"cmdanadir"_s)->click();
+    editor = packages->editor();
+    child<QLineEdit>(editor, u"txtnombre"_s)->setText(u"Una hora"_s);
+    child<QLineEdit>(editor, u"txtvalor1"_s)->setText(u"60"_s);
+    child<QLineEdit>(editor, u"txtvalor2"_s)->setText(u"1,00"_s);
+    child<QPushButton>(editor, u"cmdaceptar"_s)->click();
+    save(options, outDir + u"/options-predefined.png"_s);
+
+    step("Tarifas > Compuestas: Bloques, with its four intervals.");
+    options->showPage(OptionsDialog::Compuestas);
+    auto* compound = options->findChild<CompoundTariffsPage*>();
+    child<QLineEdit>(compound, u"txtnombre"_s)->setText(u"Bloques"_s);
+    child<QPushButton>(compound, u"cmdanadir"_s)->click();
+    save(options, outDir + u"/options-compound.png"_s);
+
+    step("Puestos > Configuracion: the lock options to every connected station.");
+    if (!waitFor([&] { return agents[2]->statusCount() >= 1; }, 10000))
+        fail(u"the new stations were not connected"_s);
+    options->showPage(OptionsDialog::Bloqueo);
+    child<QRadioButton>(options, u"optbloqueo1"_s)->click();
+    child<QPushButton>(options, u"cmdaplicartodos"_s)->click();
+    if (!waitFor([&] { return agents[2]->receivedKeywords().contains(u"BLOCKOPT"_s); }, 5000))
+        fail(u"BLOCKOPT did not arrive"_s);
+    save(options, outDir + u"/options-lock.png"_s);
+    options->showPage(OptionsDialog::VisualizacionPage);
+    save(options, outDir + u"/options-display.png"_s);
+
+    step("Impresiones: Epson L3150 at 0.25 a page.");
+    options->showPage(OptionsDialog::Impresiones);
+    auto* printers = options->findChild<PrintersPage*>();
+    auto* printerList = child<QTreeWidget>(printers, u"lstimpresoras"_s);
+    if (!waitFor(
+            [&] {
+                return printerList->topLevelItemCount() > 0 &&
+                       printerList->topLevelItem(0)->text(0) == u"Epson L3150"_s;
+            },
+            5000))
+        fail(u"the printer was not listed"_s);
+    printerList->setCurrentItem(printerList->topLevelItem(0));
+    emit printerList->itemClicked(printerList->topLevelItem(0), 0);
+    child<QLineEdit>(printers, u"txtvalor"_s)->setText(u"0.25"_s);
+    child<QPushButton>(printers, u"cmdguardar"_s)->click();
+    save(options, outDir + u"/options-printers.png"_s);
+
+    step("Teclado > Predeterminada.");
+    options->showPage(OptionsDialog::Teclado);
+    child<QPushButton>(options->shortcutsPage(), u"cmdpredeterminada"_s)->click();
+    save(options, outDir + u"/options-shortcuts.png"_s);
+
+    step("Aplicar.");
+    child<QPushButton>(options, u"cmdaplicar"_s)->click();
+    if (options->isVisible())
+        fail(u"Aplicar left the dialog open"_s);
+
+    step("PC01 opened counting under Normal, a minute and a second, then charged.");
+    QTreeView* list = console->stationList();
+    if (list->model()->rowCount() != 3)
+        fail(u"the console does not list the three stations"_s);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    console->SHOWPC(u"OPEN"_s);
+    OpenStationDialog* open = console->openStationDialog();
+    child<QComboBox>(open, u"cmbtarifa"_s)->setCurrentIndex(0);
+    child<QRadioButton>(open, u"optcontador"_s)->click();
+    child<QPushButton>(open, u"cmdaceptar"_s)->click();
+    // A counting session is journaled once it has run a whole minute.
+    pause(61500);
+    saveScreen(outDir + u"/setup-console.png"_s);
+    console->showCharge();
+    ChargeDialog* charge = console->chargeDialog();
+    child<QLineEdit>(charge, u"txtcantidad"_s)->setText(u"2"_s);
+    save(charge, outDir + u"/setup-charge.png"_s);
+    child<QPushButton>(charge, u"cmdcobrar"_s)->click();
+    pause(500);
+    QSqlQuery q(store.database());
+    q.exec(u"SELECT VALOR, PC, DESCRIP FROM INFORMES"_s);
+    while (q.next())
+        std::printf("  journal: %s %s %s\n", qPrintable(q.value(0).toString()),
+                    qPrintable(q.value(1).toString()), qPrintable(q.value(2).toString()));
+    q.exec(u"SELECT NOMBRE, TARIFA, TARIF_MIN, TIPO FROM TARIFAS"_s);
+    while (q.next())
+        std::printf("  tariff: %s %s %s %s\n", qPrintable(q.value(0).toString()),
+                    qPrintable(q.value(1).toString()), qPrintable(q.value(2).toString()),
+                    qPrintable(q.value(3).toString()));
+    q.exec(u"SELECT nombre, valorporprint FROM Impresoras"_s);
+    while (q.next())
+        std::printf("  printer: %s %s\n", qPrintable(q.value(0).toString()),
+                    qPrintable(q.value(1).toString()));
+    saveScreen(outDir + u"/setup-charged.png"_s);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -153,6 +364,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(u"Kestrel"_s);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
     QDir().mkpath(outDir);
+    if (argc > 2 && qstrcmp(argv[2], "--setup") == 0)
+        return setupTrial(outDir);
 
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());

@@ -26,4 +26,19 @@ bool clearFreeCounters(StationTable& stations, ActionStore& actions)
     });
 }
 
+bool clearStationCounters(StationTable& stations, ActionStore& actions, int index)
+{
+    if (!stations.isValidIndex(index))
+        return false;
+    const QString zero = formatAmount(0);
+    return actions.run(u"limpiar el puesto "_s + stations.at(index).pc, [&](ActionStore::Action&) {
+        stations.update(index, [&](Station& s) {
+            s.tiempo = TimeText::zero();
+            s.sub = zero;
+            s.total = zero;
+            s.vartipex = zero;
+        });
+    });
+}
+
 } // namespace kestrel

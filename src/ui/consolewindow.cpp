@@ -42,7 +42,9 @@
 #include "ui/productswindow.h"
 #include "ui/reportswindow.h"
 #include "ui/saledialog.h"
+#include "ui/swapdialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -52,12 +54,14 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -68,6 +72,31 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
+
+namespace {
+
+// Sees the key about to go down before the menus' mnemonics and the focused control's own keys
+// (Ctrl+C, Ctrl+A) are looked for, and claims it for a shortcut of the operator's.
+class ShortcutClaim final : public QObject {
+public:
+    ShortcutClaim(std::function<bool(const QKeyEvent&)> claims, QObject* parent)
+        : QObject(parent), m_claims(std::move(claims))
+    {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride || !m_claims(*static_cast<QKeyEvent*>(event)))
+            return false;
+        event->accept();
+        return true;
+    }
+
+private:
+    std::function<bool(const QKeyEvent&)> m_claims;
+};
+
+} // namespace
 
 ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     : QMainWindow(parent), m_services(services),
@@ -169,6 +198,8 @@ QWidget* ConsoleWindow::buildStationArea(QWidget* parent)
     m_stationList->setIconSize(QSize(20, 20));
     m_stationList->installEventFilter(this);
     m_stationList->viewport()->installEventFilter(this);
+    qApp->installEventFilter(new ShortcutClaim(
+        [this](const QKeyEvent& key) { return isActiveWindow() && runsShortcut(key); }, this));
     connect(m_stationList, &QTreeView::clicked, this, &ConsoleWindow::EnDisOpc);
 
     auto* clear = new QPushButton(u"Limpiar"_s, area);
@@ -409,7 +440,8 @@ void ConsoleWindow::EnDisOpc()
     action(u"smnuAbrir"_s)->setEnabled(c.menuHabilitar);
     action(u"smnucerrar"_s)->setEnabled(c.menuBloquear);
     action(u"submnutm"_s)->setEnabled(c.menuAumentar);
-    // The station swap is not part of the console yet: both of its commands stay disabled.
+    action(u"cmdinterc"_s)->setEnabled(c.intercambiar);
+    action(u"smnuIntercambiar"_s)->setEnabled(c.menuIntercambiar);
 }
 
 void ConsoleWindow::Visualizacion()
@@ -634,10 +666,97 @@ bool ConsoleWindow::eventFilter(QObject* watched, QEvent* event)
             m_printerMenu->popup(mouse->globalPosition().toPoint());
     } else if (watched == windowHandle() && type == QEvent::KeyPress) {
         // The window sees every key once, before the control with the focus does.
-        if (const int code = virtualKeyCode(static_cast<QKeyEvent*>(event)->key()))
-            emit keyDown(code);
+        if (keyPressed(*static_cast<QKeyEvent*>(event)))
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+
+// Keys typed into a text box (the chat line, the search box) are text: without Ctrl or Alt held
+// they run no shortcut, even with a modifier remembered from before.
+bool typedText(const QKeyEvent& event)
+{
+    const QWidget* focus = QApplication::focusWidget();
+    const bool textBox = qobject_cast<const QLineEdit*>(focus) ||
+                         qobject_cast<const QTextEdit*>(focus) ||
+                         qobject_cast<const QPlainTextEdit*>(focus);
+    return textBox && !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+} // namespace
+
+bool ConsoleWindow::keyPressed(const QKeyEvent& event)
+{
+    const int code = virtualKeyCode(event.key());
+    if (!code || event.isAutoRepeat())
+        return false;
+    m_capture->press(code);
+    return !typedText(event) && EvaluarKeys(m_capture->codeText());
+}
+
+bool ConsoleWindow::runsShortcut(const QKeyEvent& event) const
+{
+    const int code = virtualKeyCode(event.key());
+    if (!code || typedText(event))
+        return false;
+    KeyCapture next = *m_capture;
+    next.press(code);
+    return m_shortcuts->evaluate(next.codeText()) != 0;
+}
+
+bool ConsoleWindow::EvaluarKeys(const QString& keyCodes)
+{
+    const int index = selectedStation();
+    const bool valid = m_services.stations.isValidIndex(index);
+    const bool busy = valid && !m_services.stations.at(index).modo.isEmpty();
+    switch (m_shortcuts->evaluate(keyCodes)) {
+    case ShortcutAction::Habilitar:
+        if (valid && !busy)
+            SHOWPC(u"OPEN"_s);
+        else
+            QApplication::beep();
+        return true;
+    case ShortcutAction::Bloquear:
+        if (busy)
+            m_services.commands.LockPC2(index);
+        return true;
+    case ShortcutAction::Cobrar:
+        showCharge();
+        return true;
+    case ShortcutAction::Modo:
+        if (valid)
+            SHOWPC(u"MODO"_s);
+        return true;
+    case ShortcutAction::Aumentar:
+        if (valid && action(u"cmdaumen"_s)->isEnabled())
+            SHOWPC(u"INCREM"_s);
+        return true;
+    case ShortcutAction::Intercambiar:
+        Interchangepues();
+        return true;
+    case ShortcutAction::Limpiar:
+        clearStationCounters(m_services.stations, m_services.actions, index);
+        return true;
+    case ShortcutAction::LimpiarTodo:
+        clearFreeCounters(m_services.stations, m_services.actions);
+        return true;
+    case ShortcutAction::Vender:
+        showSale();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ConsoleWindow::Interchangepues()
+{
+    if (!m_swapDialog)
+        m_swapDialog = std::make_unique<SwapDialog>(m_services.stations, m_services.actions,
+                                                    m_services.prompts, this);
+    m_swapDialog->Interchangepues(selectedStation());
+    EnDisOpc();
 }
 
 void ConsoleWindow::showEvent(QShowEvent* event)
@@ -666,11 +785,6 @@ QAction* ConsoleWindow::addEntry(QMenu* menu, const QString& name, const QString
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     return action;
-}
-
-void ConsoleWindow::addPendingEntry(QMenu* menu, const QString& name, const QString& caption)
-{
-    addEntry(menu, name, caption)->setEnabled(false);
 }
 
 void ConsoleWindow::buildToolBar()
@@ -705,8 +819,7 @@ void ConsoleWindow::buildToolBar()
     connect(action(u"cmdaumen"_s), &QAction::triggered, this, [this] { SHOWPC(u"INCREM"_s); });
     connect(action(u"cmdvender"_s), &QAction::triggered, this, &ConsoleWindow::showSale);
     connect(action(u"opconfig"_s), &QAction::triggered, this, &ConsoleWindow::showOptions);
-    // The swap comes with its own window.
-    action(u"cmdinterc"_s)->setEnabled(false);
+    connect(action(u"cmdinterc"_s), &QAction::triggered, this, &ConsoleWindow::Interchangepues);
 }
 
 void ConsoleWindow::buildMenus()
@@ -787,7 +900,8 @@ void ConsoleWindow::buildStationMenu()
             [this, &commands] { commands.LOCKPC(selectedStation()); });
     connect(addEntry(menu, u"submnutm"_s, u"3.       Aumentar tiempo"_s), &QAction::triggered, this,
             [this] { SHOWPC(u"INCREM"_s); });
-    addPendingEntry(menu, u"smnuIntercambiar"_s, u"4.       Intercambiar"_s);
+    connect(addEntry(menu, u"smnuIntercambiar"_s, u"4.       Intercambiar"_s), &QAction::triggered,
+            this, &ConsoleWindow::Interchangepues);
     const struct {
         const char16_t* name;
         const char16_t* caption;

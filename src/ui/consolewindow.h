@@ -10,6 +10,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QAction;
+class QKeyEvent;
 class QScrollBar;
 class QSlider;
 class QStackedWidget;
@@ -59,6 +60,7 @@ class StationSockets;
 class TariffAdmin;
 class StationListModel;
 class StationTable;
+class SwapDialog;
 class WebBrowser;
 
 // What the console works with, handed in by the start-up.
@@ -145,10 +147,13 @@ public:
     QTreeWidget* printList() const { return m_printList; }
     ChargeDialog* chargeDialog() const { return m_chargeDialog.get(); }
 
-signals:
-    // A key went down while the console was the active window, as its virtual-key code: the
-    // operator's keyboard shortcuts are evaluated from these.
-    void keyDown(int virtualKey);
+    // EvaluarKeys: runs the action the operator's shortcuts bind to a key-code text ("17+65");
+    // false when none is bound.
+    bool EvaluarKeys(const QString& keyCodes);
+    // Interchangepues: the swap dialog for the selected station.
+    void Interchangepues();
+    SwapDialog* swapDialog() const { return m_swapDialog.get(); }
+    KeyCapture& keyCapture() const { return *m_capture; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -173,8 +178,6 @@ private:
     void showMeteringStatus();
     QMenu* addMenu(const QString& name, const QString& caption);
     QAction* addEntry(QMenu* menu, const QString& name, const QString& caption);
-    // An entry whose window is not part of the console yet: listed, disabled.
-    void addPendingEntry(QMenu* menu, const QString& name, const QString& caption);
     QAction* action(const QString& name) const;
     void showConfigButton();
 
@@ -214,6 +217,12 @@ private:
     std::unique_ptr<PrinterAdmin> m_printerAdmin;
     std::unique_ptr<Archive> m_archive;
     std::unique_ptr<OptionsDialog> m_options;
+    std::unique_ptr<SwapDialog> m_swapDialog;
+    // A key that went down while the console was the active window: captured, then evaluated.
+    bool keyPressed(const QKeyEvent& event);
+    // Whether a key about to go down would run a shortcut, which then wins over the menus' and
+    // the focused control's own use of it.
+    bool runsShortcut(const QKeyEvent& event) const;
 };
 
 } // namespace kestrel

@@ -11,7 +11,9 @@
 // cut short is there whole or not at all, and that every tick (the first after a restart too)
 // moves each running session on by one second from the one last written. Counter sales run in
 // the stream too: sale number n sells one coffee, and two cakes when n is even, so the stock of
-// both always follows from the count of sale rows in the journal.
+// both always follows from the count of sale rows in the journal. Sessions move between stations
+// too (swaps, some with hold): a session's K is then on the other station, never on both or on
+// none.
 #include "billing/charge.h"
 #include "core/timetext.h"
 #include "link/requests.h"
@@ -21,6 +23,7 @@
 #include "stations/counters.h"
 #include "stations/cyberstore.h"
 #include "support/testsupport.h"
+#include "swap/swap.h"
 #include "tariffs/openstation.h"
 
 #include <QElapsedTimer>
@@ -116,11 +119,12 @@ struct Child {
     }
 
     // One event: "tick", "open"/"modo" (how: C counter, P prepaid, W waiting too), "start",
-    // "increm", "print", "lock", "charge", "clear", "sale". False when the console refused it.
+    // "increm", "print", "lock", "charge", "clear", "sale", "swap" (how: the destination, then
+    // "h" for hold). False when the console refused it. A swap reports its destination as its K.
     bool event(const QString& kind, int i, const QString& how = {})
     {
         const bool newIdentity = kind == u"open" || kind == u"modo" || kind == u"print";
-        const qint64 k = newIdentity ? ++serial : 0;
+        const qint64 k = newIdentity ? ++serial : kind == u"swap" ? how.left(1).toInt() : 0;
         if (newIdentity && kind != u"print") // committed before it is used: never used twice
             QSqlQuery(db).exec(u"UPDATE TARIFAS SET TARIF_MIN = %1"_s.arg(k));
         say(u"B %1 %2 %3 %4"_s.arg(++seq).arg(kind).arg(i).arg(k));
@@ -155,6 +159,8 @@ struct Child {
             ok = sale.add({1, u"cafe"_s, {}, 0, 1.5, 0}, u"1"_s) &&
                  (n.value(0).toLongLong() % 2 || sale.add({2, u"torta"_s, {}, 0, 2, 0}, u"2"_s)) &&
                  sale.sell(u"100"_s) == Sale::Outcome::Sold;
+        } else if (kind == u"swap") {
+            ok = Swap::exchange(actions, stations, i, int(k), how.endsWith(u'h'));
         } else if (kind == u"charge") {
             ok = charging.COBRAR(*charging.build(i), u"1000000"_s) == Charging::Outcome::Charged;
         } else {
@@ -188,15 +194,22 @@ struct Child {
                             : roll < 68 && !code.isEmpty()                ? event(u"modo"_s, i, how)
                             : roll < 72 && (code == u"2" || code == u"4") ? event(u"start"_s, i)
                             : roll < 75 && code == u"3"                   ? event(u"increm"_s, i)
-                            : roll < 82 && jobOf(i) == 0                  ? event(u"print"_s, i)
-                            : roll < 90 && !code.isEmpty()                ? event(u"lock"_s, i)
-                            : roll < 98 && (!code.isEmpty() || jobOf(i))  ? event(u"charge"_s, i)
-                            : roll >= 98                                  ? event(u"clear"_s, -1)
-                            : roll >= 90                                  ? event(u"sale"_s, -1)
-                                                                          : true;
+                            : roll < 78 && !code.isEmpty() ? event(u"swap"_s, i, swapTo(random, i))
+                            : roll < 82 && jobOf(i) == 0   ? event(u"print"_s, i)
+                            : roll < 90 && !code.isEmpty() ? event(u"lock"_s, i)
+                            : roll < 98 && (!code.isEmpty() || jobOf(i)) ? event(u"charge"_s, i)
+                            : roll >= 98                                 ? event(u"clear"_s, -1)
+                            : roll >= 90                                 ? event(u"sale"_s, -1)
+                                                                         : true;
             if (!ok)
                 say(u"E the console refused an event"_s);
         }
+    }
+
+    static QString swapTo(QRandomGenerator& random, int from)
+    {
+        const int to = (from + 1 + random.bounded(Stations - 1)) % Stations;
+        return QString::number(to) + (random.bounded(2) ? u"h"_s : QString());
     }
 
     QSqlDatabase db;
@@ -384,7 +397,8 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
             continue;
         // Only the cut event may have changed a station, and an opening or a print job that went
         // through carries the identity it was given.
-        const bool touched = cut == u"tick" || cut == u"clear" || i == cutIndex;
+        const bool touched =
+            cut == u"tick" || cut == u"clear" || i == cutIndex || (cut == u"swap" && i == cutK);
         const bool foreign = (cut == u"open" || cut == u"modo") ? now[0].toLongLong() != cutK
                              : cut == u"print"                  ? now[3].toLongLong() != cutK
                                                                 : false;
@@ -392,6 +406,18 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
             violations << u"station %1 stored as %2 after %3 (cut: %4)"_s.arg(i + 1).arg(
                 stored[i], m_state.value(i), cut.isEmpty() ? u"nothing"_s : cut);
     }
+    // A session is on one station at most; a swap cut short moved it whole or not at all.
+    std::multiset<qint64> before, after;
+    for (const QString& t : m_state)
+        before.insert(t.section(u'/', 0, 0).toLongLong());
+    for (const QString& t : stored) {
+        const qint64 k = t.section(u'/', 0, 0).toLongLong();
+        if (k && after.count(k))
+            violations << u"session %1 is on two stations"_s.arg(k);
+        after.insert(k);
+    }
+    if (cut == u"swap" && before != after)
+        violations << u"a swap left %1 for %2"_s.arg(stored.join(u' '), m_state.join(u' '));
     m_state = stored;
 
     // Every sale committed is there whole, the one cut short whole or not at all.
@@ -420,6 +446,8 @@ void TestCrash::killedRightAfterAnAction_data()
         lock            |lock 0  |0/F/0:00:00/2 0/F//0 / 1
         charge          |charge 0|0/F/0:00:00/0 0/F//0 / 1 2
         prepaid opening |open 1 P|1/C/0:01:01/2 3/P//0 /
+        swap            |swap 0 1|0/F//2 1/C/0:01:01/0 /
+        swap with hold  |swap 0 1h|0/F//2 1/W/0:01:01/0 /
         sale            |sale    |1/C/0:01:01/2 0/F//0 /)");
 }
 

@@ -14,7 +14,9 @@
 #include "ui/messagespanel.h"
 #include "ui/openstationdialog.h"
 #include "ui/optionsdialog.h"
+#include "ui/saledialog.h"
 #include "ui/shortcutspage.h"
+#include "ui/swapdialog.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -101,6 +103,7 @@ private slots:
     void displaySettingsShapeTheWindow_data();
     void displaySettingsShapeTheWindow();
     void theOptionsWriteOnlyOnAplicar();
+    void shortcutsRunTheirActions();
 };
 
 // The timers supervise the agents and meter; "Limpiar" resets free stations; commands follow the
@@ -396,6 +399,93 @@ void TestConsole::theOptionsWriteOnlyOnAplicar()
     QCOMPARE(c.console->shortcuts().evaluate(u"17+66"_s), int(ShortcutAction::Bloquear));
     QCOMPARE(c.store.scalar(u"SELECT count(*) FROM Teclado WHERE Operador = 'admin'"_s),
              QVariant(4));
+}
+
+// The default shortcuts and two of the operator's own, pressed on the console: Ctrl+A opens a
+// free station and only beeps on a busy one, Ctrl+C swaps, Ctrl+L clears one station, B alone
+// locks after Ctrl was pressed (but not while typing in the search box), and the later of two
+// rows with the same keys wins.
+void TestConsole::shortcutsRunTheirActions()
+{
+    Cafe c;
+    c.store.exec(u"INSERT INTO Teclado (Codigo, Accion, Operador, CodAsc, CodAcc) VALUES "
+                 u"('Ctrl+A', 'Habilitar', 'admin', '17+65', '1'), "
+                 u"('Ctrl+B', 'Bloquear', 'admin', '17+66', '2'), "
+                 u"('Ctrl+C', 'Cambiar', 'admin', '17+67', '6'), "
+                 u"('Ctrl+L', 'Limpiar Todo', 'admin', '17+76', '7'), "
+                 u"('Alt+A', 'Habilitar', 'admin', '18+65', '1'), "
+                 u"('Ctrl+K', 'Cobrar', 'admin', '17+75', '9'), "
+                 u"('Ctrl+K', 'Cobrar', 'ADMIN', '17+75', '3'), "
+                 u"('Ctrl+V', 'Vender', 'otro', '17+86', '9')"_s);
+    QVERIFY(c.open());
+    QWindow* window = c.console->windowHandle();
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window, key, modifiers);
+        QCoreApplication::processEvents();
+    };
+    c.console->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(c.console));
+    c.list()->setFocus();
+
+    c.select(1); // PC02, free
+    press(Qt::Key_A, Qt::ControlModifier);
+    OpenStationDialog* open = c.console->openStationDialog();
+    QVERIFY(open && open->isVisible());
+    QCOMPARE(open->findChild<QLabel*>(u"lblpuesto"_s)->text(), u"ABRIR PUESTO PC02"_s);
+    open->reject();
+    press(Qt::Key_A, Qt::AltModifier); // before the menu "&Archivo" can take it
+    QVERIFY(open->isVisible());
+    open->reject();
+    c.select(0); // PC01, counting
+    press(Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(!open->isVisible());
+    QVERIFY(!c.console->EvaluarKeys(u"17+0"_s));  // Ctrl alone
+    QVERIFY(!c.console->EvaluarKeys(u"17+86"_s)); // another operator's
+
+    press(Qt::Key_K, Qt::ControlModifier); // the later row: Cobrar, not Vender
+    QVERIFY(c.console->chargeDialog() && c.console->chargeDialog()->isVisible());
+    QVERIFY(!c.console->findChild<SaleDialog*>());
+    c.console->chargeDialog()->reject();
+
+    // Ctrl+C: the swap dialog offers PC02; without a destination it says so, then PC01's
+    // session moves to PC02.
+    bool offered = false;
+    QTimer whenShown;
+    whenShown.start(10);
+    connect(&whenShown, &QTimer::timeout, [&] {
+        SwapDialog* swap = c.console->swapDialog();
+        if (!swap || !swap->isVisible())
+            return;
+        whenShown.stop();
+        offered = swap->destinations()->count() == 1 &&
+                  swap->destinations()->item(0)->text() == u"PC02"_s;
+        swap->destinations()->setCurrentRow(-1);
+        swap->findChild<QPushButton*>(u"cmdintercambiar"_s)->click();
+        swap->destinations()->setCurrentRow(0);
+        swap->findChild<QPushButton*>(u"cmdintercambiar"_s)->click();
+    });
+    press(Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(offered);
+    QVERIFY(c.prompts.toldTexts().contains(u"Seleccione el destino"_s));
+    QVERIFY(c.stations({2}).startsWith(u";CONTADOR"_s));
+    QCOMPARE(c.store.scalar(u"SELECT MODALIDAD FROM CYBER WHERE PC = 'PC02'"_s).toString(),
+             u"CONTADOR"_s);
+
+    c.select(1);
+    press(Qt::Key_L, Qt::ControlModifier);
+    QCOMPARE(c.stations({1, 4, 5}).section(u';', 1), u"0:00:00|0,00|0,00"_s);
+    QCOMPARE(c.store.scalar(u"SELECT TOTAL FROM CYBER WHERE PC = 'PC02'"_s).toDouble(), 0.0);
+
+    // B alone: Ctrl is remembered from Ctrl+L. Typed into the search box it is only a letter.
+    c.console->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(c.console));
+    c.find<QLineEdit>(u"txtbuscar"_s)->setFocus();
+    press(Qt::Key_B);
+    QCOMPARE(c.find<QLineEdit>(u"txtbuscar"_s)->text(), u"b"_s);
+    QVERIFY(c.stations({2}).endsWith(u";CONTADOR"_s));
+    c.list()->setFocus();
+    press(Qt::Key_B);
+    QVERIFY(QTest::qWaitFor([&] { return c.stations({2}) == u";"_s; }));
 }
 
 QTEST_MAIN(TestConsole)

@@ -41,7 +41,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,6 +55,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
@@ -309,7 +312,21 @@ int setupTrial(const QString& outDir)
 
     step("Teclado > Predeterminada.");
     options->showPage(OptionsDialog::Teclado);
-    child<QPushButton>(options->shortcutsPage(), u"cmdpredeterminada"_s)->click();
+    ShortcutsPage* keys = options->shortcutsPage();
+    child<QPushButton>(keys, u"cmdpredeterminada"_s)->click();
+    step("Teclado > Cobrar > Agregar > Teclas: Ctrl+K.");
+    keys->choices()->setCurrentRow(2);
+    child<QPushButton>(keys, u"cmdagregar"_s)->click();
+    whenModal([&](QWidget* capture) {
+        for (const Qt::Key key : {Qt::Key_Control, Qt::Key_K}) {
+            QKeyEvent down(QEvent::KeyPress, key,
+                           key == Qt::Key_K ? Qt::ControlModifier : Qt::NoModifier);
+            QCoreApplication::sendEvent(capture, &down);
+        }
+        save(capture, outDir + u"/capture.png"_s);
+        child<QPushButton>(capture, u"cmdaceptar"_s)->click();
+    });
+    child<QPushButton>(keys, u"cmdteclas"_s)->click();
     save(options, outDir + u"/options-shortcuts.png"_s);
 
     step("Aplicar.");
@@ -351,6 +368,27 @@ int setupTrial(const QString& outDir)
         std::printf("  printer: %s %s\n", qPrintable(q.value(0).toString()),
                     qPrintable(q.value(1).toString()));
     saveScreen(outDir + u"/setup-charged.png"_s);
+
+    step("PC02 opened counting, then moved to PC03 with Ctrl+C.");
+    list->setCurrentIndex(list->model()->index(1, 0));
+    console->SHOWPC(u"OPEN"_s);
+    child<QComboBox>(open, u"cmbtarifa"_s)->setCurrentIndex(0);
+    child<QRadioButton>(open, u"optcontador"_s)->click();
+    child<QPushButton>(open, u"cmdaceptar"_s)->click();
+    pause(1500);
+    whenModal([&](QWidget* swap) {
+        child<QListWidget>(swap, u"lstpuesto"_s)->setCurrentRow(1);
+        save(swap, outDir + u"/swap.png"_s);
+        child<QPushButton>(swap, u"cmdintercambiar"_s)->click();
+    });
+    console->activateWindow();
+    list->setFocus();
+    QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
+    QKeyEvent c(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier);
+    QCoreApplication::sendEvent(console->windowHandle(), &ctrl);
+    QCoreApplication::sendEvent(console->windowHandle(), &c);
+    pause(1200);
+    saveScreen(outDir + u"/setup-swapped.png"_s);
     return 0;
 }
 

@@ -160,6 +160,24 @@ bool StationAdmin::add(const QString& pc, const QString& typedAddress)
     return true;
 }
 
+namespace {
+
+// Runs `statement` (an UPDATE or DELETE of CYBER; its values, then the station's id, bound in
+// order) on the first CYBER row of the station as one action; a row that is gone fails it.
+bool onFirstRow(ActionStore& actions, const QString& what, const QString& statement,
+                const QVariantList& values)
+{
+    return actions.run(what, [&](ActionStore::Action& a) {
+        QSqlQuery q(a.db());
+        if (a.exec(q, statement + u" WHERE rowid = (SELECT min(rowid) FROM CYBER WHERE PC = ?)"_s,
+                   values) &&
+            q.numRowsAffected() != 1)
+            a.fail(u"el puesto ya no está en la tabla."_s);
+    });
+}
+
+} // namespace
+
 bool StationAdmin::modify(int row, const QString& typedAddress)
 {
     // The station may have been opened, by a customer's login, while the editor was shown.
@@ -171,17 +189,8 @@ bool StationAdmin::modify(int row, const QString& typedAddress)
         return false;
     }
     const QString pc = m_entries[size_t(row)].pc;
-    const bool modified =
-        m_services.actions.run(u"modificar el puesto "_s + pc, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
-            if (a.exec(q,
-                       u"UPDATE CYBER SET PCIP = ? WHERE rowid = "
-                       u"(SELECT min(rowid) FROM CYBER WHERE PC = ?)"_s,
-                       {address, pc}) &&
-                q.numRowsAffected() != 1)
-                a.fail(u"el puesto ya no está en la tabla."_s);
-        });
-    if (!modified)
+    if (!onFirstRow(m_services.actions, u"modificar el puesto "_s + pc,
+                    u"UPDATE CYBER SET PCIP = ?"_s, {address, pc}))
         return false;
 
     StationEntry& entry = m_entries[size_t(row)];
@@ -209,17 +218,7 @@ bool StationAdmin::remove(int row)
     if (!isFree(row))
         return false;
     const QString pc = m_entries[size_t(row)].pc;
-    const bool removed =
-        m_services.actions.run(u"quitar el puesto "_s + pc, [&](ActionStore::Action& a) {
-            QSqlQuery q(a.db());
-            if (a.exec(q,
-                       u"DELETE FROM CYBER WHERE rowid = "
-                       u"(SELECT min(rowid) FROM CYBER WHERE PC = ?)"_s,
-                       {pc}) &&
-                q.numRowsAffected() != 1)
-                a.fail(u"el puesto ya no está en la tabla."_s);
-        });
-    if (!removed)
+    if (!onFirstRow(m_services.actions, u"quitar el puesto "_s + pc, u"DELETE FROM CYBER"_s, {pc}))
         return false;
 
     m_services.sockets.remove(row);

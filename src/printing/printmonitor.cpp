@@ -38,30 +38,27 @@ PrintMonitor::~PrintMonitor()
     m_thread.wait();
 }
 
-void PrintMonitor::loadPrices()
+void PrintMonitor::askPrinters(std::function<void(const QStringList&)> then)
 {
     Spooler* spooler = &m_services.spooler;
     QMetaObject::invokeMethod(
         m_worker,
-        [this, spooler] {
+        [this, spooler, then = std::move(then)] {
             const QStringList names = spooler->printers();
             QMetaObject::invokeMethod(
-                this, [this, names] { setPrices(names); }, Qt::QueuedConnection);
+                this, [names, then] { then(names); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
+void PrintMonitor::loadPrices()
+{
+    askPrinters([this](const QStringList& names) { setPrices(names); });
+}
+
 void PrintMonitor::listPrinters()
 {
-    Spooler* spooler = &m_services.spooler;
-    QMetaObject::invokeMethod(
-        m_worker,
-        [this, spooler] {
-            const QStringList names = spooler->printers();
-            QMetaObject::invokeMethod(
-                this, [this, names] { emit printersListed(names); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    askPrinters([this](const QStringList& names) { emit printersListed(names); });
 }
 
 void PrintMonitor::setPrices(const QStringList& printers)

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,9 @@ signals:
     void cancelled(const QString& printer, int jobId, bool ok);
 
 private:
+    // Asks the spooler for its printers on the worker thread; `then` gets them on this one.
+    void askPrinters(std::function<void(const QStringList&)> then);
+
     Services m_services;
     QThread m_thread;
     QObject* m_worker = nullptr;

@@ -111,6 +111,43 @@ void saveScreen(const QString& file)
     std::printf("%s\n", qPrintable(file));
 }
 
+// A new data store, as --init-db makes it, opened.
+void openNewStore(DataStore& store, const QString& path)
+{
+    if (const auto error = DataStore::create(path))
+        fail(*error);
+    if (auto error = store.open(path))
+        fail(*error);
+}
+
+// The agents of stations PC01, PC02 ... on 127.0.0.2, 127.0.0.3 ..., port 6969; their customers
+// press start by themselves.
+std::vector<std::unique_ptr<sim::StationAgent>> startAgents(int count)
+{
+    std::vector<std::unique_ptr<sim::StationAgent>> agents;
+    for (int i = 1; i <= count; ++i) {
+        const QString name = u"PC%1"_s.arg(i, 2, 10, QLatin1Char('0'));
+        auto agent = std::make_unique<sim::StationAgent>(
+            name, u"00:1A:2B:3C:4D:%1"_s.arg(i, 2, 10, QLatin1Char('0')));
+        agent->setAutoStart(true);
+        if (!agent->listen(QHostAddress(u"127.0.0.%1"_s.arg(i + 1)), 6969))
+            fail(u"agent "_s + name + u" cannot listen (is the demo running?)"_s);
+        agents.push_back(std::move(agent));
+    }
+    return agents;
+}
+
+// The operator without password is logged in: the splash, then the console.
+ConsoleWindow* showConsole(Startup& startup)
+{
+    bool shown = false;
+    QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
+    startup.begin();
+    if (!waitFor([&] { return shown; }, 10000))
+        fail(u"the console did not open"_s);
+    return startup.console();
+}
+
 // Rows of a café day: the journal grid and the pending print list have something to show.
 void addDayRows(QSqlDatabase db)
 {
@@ -203,32 +240,15 @@ void whenModal(const std::function<void(QWidget*)>& fill)
 int setupTrial(const QString& outDir)
 {
     QTemporaryDir dir;
-    const QString path = DataStore::pathIn(dir.path());
-    if (const auto error = DataStore::create(path))
-        fail(*error);
     DataStore store;
-    if (auto error = store.open(path))
-        fail(*error);
-    std::vector<std::unique_ptr<sim::StationAgent>> agents;
-    for (int i = 1; i <= 3; ++i) {
-        auto agent =
-            std::make_unique<sim::StationAgent>(u"PC0%1"_s.arg(i), u"00:1A:2B:3C:4D:0%1"_s.arg(i));
-        agent->setAutoStart(true);
-        if (!agent->listen(QHostAddress(u"127.0.0.%1"_s.arg(i + 1)), 6969))
-            fail(u"an agent cannot listen (is the demo running?)"_s);
-        agents.push_back(std::move(agent));
-    }
+    openNewStore(store, DataStore::pathIn(dir.path()));
+    const auto agents = startAgents(3);
     IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
     Settings settings(settingsStore);
     YesPrompts prompts;
     DemoSpooler spooler;
     Startup startup(store, settings, prompts, nullptr, &spooler);
-    bool shown = false;
-    QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
-    startup.begin();
-    if (!waitFor([&] { return shown; }, 10000))
-        fail(u"the console did not open"_s);
-    ConsoleWindow* console = startup.console();
+    ConsoleWindow* console = showConsole(startup);
     step("A fresh store: the console shows no station. Archivo > Configuracion.");
     child<QAction>(console, u"mnucconfig"_s)->trigger();
     OptionsDialog* options = console->optionsDialog();
@@ -406,39 +426,19 @@ int main(int argc, char** argv)
         return setupTrial(outDir);
 
     QTemporaryDir dir;
-    const QString path = DataStore::pathIn(dir.path());
-    if (const auto error = DataStore::create(path))
-        fail(*error);
     DataStore store;
-    if (auto error = store.open(path))
-        fail(*error);
+    openNewStore(store, DataStore::pathIn(dir.path()));
     if (auto error = seedDemoCafe(store.database(), {u"Epson L3150"_s}))
         fail(*error);
     addDayRows(store.database());
-
-    // The demo café's agents, PC01 to PC08 on 127.0.0.2 to 127.0.0.9.
-    std::vector<std::unique_ptr<sim::StationAgent>> agents;
-    for (int i = 1; i <= 8; ++i) {
-        const QString name = u"PC%1"_s.arg(i, 2, 10, QLatin1Char('0'));
-        auto agent = std::make_unique<sim::StationAgent>(
-            name, u"00:1A:2B:3C:4D:%1"_s.arg(i, 2, 10, QLatin1Char('0')));
-        agent->setAutoStart(true);
-        if (!agent->listen(QHostAddress(u"127.0.0.%1"_s.arg(i + 1)), 6969))
-            fail(u"agent "_s + name + u" cannot listen (is the demo running?)"_s);
-        agents.push_back(std::move(agent));
-    }
+    const auto agents = startAgents(8); // the demo café's
 
     IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
     Settings settings(settingsStore);
     StandardErrorPrompts prompts;
     DemoSpooler spooler;
     Startup startup(store, settings, prompts, nullptr, &spooler);
-    bool shown = false;
-    QObject::connect(&startup, &Startup::consoleShown, [&] { shown = true; });
-    startup.begin();
-    if (!waitFor([&] { return shown; }, 10000))
-        fail(u"the console did not open"_s);
-    ConsoleWindow* console = startup.console();
+    ConsoleWindow* console = showConsole(startup);
 
     // Let the café run: connections, names, a few seconds of metering, customers' messages.
     if (!waitFor([&] { return agents[7]->statusCount() >= 2; }, 10000))

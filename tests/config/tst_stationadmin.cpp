@@ -44,6 +44,7 @@ struct Cafe : test::CounterServices {
         QObject::connect(&sockets, &StationSockets::received, &requests,
                          &RequestDispatcher::dispatchBytes);
         admin.load();
+        admin.load(); // as the page reads it again: nothing listed twice
     }
     QString agent(int i) const { return u"127.0.0.1:%1"_s.arg(agents[size_t(i)]->port()); }
     // A tick, then until every station is connected.

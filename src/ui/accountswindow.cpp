@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "core/prompts.h"
 #include "operators/operatorsession.h"
+#include "widgets.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -49,9 +50,7 @@ AccountsWindow::AccountsWindow(Accounts& accounts, const OperatorSession& sessio
 
     m_search = new QLineEdit(this);
     m_search->setObjectName(u"txtbuscar"_s);
-    auto* find = new QPushButton(u"Buscar"_s, this);
-    find->setObjectName(u"cmdbuscar"_s);
-    find->setAutoDefault(false);
+    auto* find = namedButton(this, u"Buscar"_s, u"cmdbuscar"_s);
     m_grid = new QTableWidget(0, 5, this);
     m_grid->setObjectName(u"grdcuentas"_s);
     m_grid->setHorizontalHeaderLabels(
@@ -63,16 +62,10 @@ AccountsWindow::AccountsWindow(Accounts& accounts, const OperatorSession& sessio
     m_grid->setColumnWidth(User, 180);
     m_grid->setColumnWidth(Visit, 110);
 
-    auto button = [this](const QString& caption, const QString& name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* refresh = button(u"Actualizar"_s, u"cmdactualizar"_s);
-    m_create = button(u"Nueva cuenta"_s, u"cmdnueva"_s);
-    m_credit = button(u"Aumentar"_s, u"cmdaumentar"_s);
-    QPushButton* details = button(u"Detalles"_s, u"cmddetalles"_s);
+    QPushButton* refresh = namedButton(this, u"Actualizar"_s, u"cmdactualizar"_s);
+    m_create = namedButton(this, u"Nueva cuenta"_s, u"cmdnueva"_s);
+    m_credit = namedButton(this, u"Aumentar"_s, u"cmdaumentar"_s);
+    QPushButton* details = namedButton(this, u"Detalles"_s, u"cmddetalles"_s);
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(u"Buscar usuario:"_s, this));

@@ -1,4 +1,5 @@
 #include "operatorswindow.h"
+#include "widgets.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -71,19 +72,13 @@ OperatorsWindow::OperatorsWindow(OperatorAdmin::Services services, QWidget* pare
         });
     }
 
-    auto button = [this](const QString& caption, const QString& name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false); // Enter belongs to the fields
-        return b;
-    };
-    m_new = button(u"Nuevo"_s, u"cmdnuevo"_s);
-    m_save = button(u"Guardar"_s, u"cmdguardar"_s);
-    m_modify = button(u"Modificar"_s, u"cmdmodificar"_s);
-    m_all = button(u"Todos"_s, u"cmdtodos"_s);
-    m_remove = button(u"Eliminar"_s, u"cmdeliminar"_s);
-    m_cancel = button(u"Cancelar"_s, u"cmdcancelar"_s);
-    QPushButton* close = button(u"&Cerrar"_s, u"cmdcerrar"_s);
+    m_new = namedButton(this, u"Nuevo"_s, u"cmdnuevo"_s);
+    m_save = namedButton(this, u"Guardar"_s, u"cmdguardar"_s);
+    m_modify = namedButton(this, u"Modificar"_s, u"cmdmodificar"_s);
+    m_all = namedButton(this, u"Todos"_s, u"cmdtodos"_s);
+    m_remove = namedButton(this, u"Eliminar"_s, u"cmdeliminar"_s);
+    m_cancel = namedButton(this, u"Cancelar"_s, u"cmdcancelar"_s);
+    QPushButton* close = namedButton(this, u"&Cerrar"_s, u"cmdcerrar"_s);
 
     auto* right = new QVBoxLayout;
     right->addLayout(fields);

@@ -3,6 +3,7 @@
 #include "config/printeradmin.h"
 #include "core/prompts.h"
 #include "ui/numerickeyfilter.h"
+#include "widgets.h"
 
 #include <QFormLayout>
 #include <QHeaderView>
@@ -21,11 +22,8 @@ PrintersPage::PrintersPage(PrinterAdmin& admin, Prompts& /*prompts*/, QWidget* p
     : QWidget(parent), m_admin(admin)
 {
     setObjectName(u"fraimpresiones"_s);
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(u"lstimpresoras"_s);
-    m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels(
-        {u"Nombre"_s, u"Valor/Impresion"_s, u"Cnt.x Desc"_s, u"Descuento(%)"_s});
+    m_list = rowList(this, u"lstimpresoras"_s,
+                     {u"Nombre"_s, u"Valor/Impresion"_s, u"Cnt.x Desc"_s, u"Descuento(%)"_s});
     m_list->setColumnWidth(0, 220);
     m_status = new QLabel(u"Buscando las impresoras instaladas…"_s, this);
     m_status->setObjectName(u"lblestado"_s);
@@ -42,9 +40,7 @@ PrintersPage::PrintersPage(PrinterAdmin& admin, Prompts& /*prompts*/, QWidget* p
     m_discount = box(u"txtdescuento"_s);
     for (QLineEdit* b : {m_price, m_count, m_discount})
         NumericKeyFilter::install(b);
-    m_save = new QPushButton(u"Guardar"_s, this);
-    m_save->setObjectName(u"cmdguardar"_s);
-    m_save->setAutoDefault(false);
+    m_save = namedButton(this, u"Guardar"_s, u"cmdguardar"_s);
     m_save->setEnabled(false);
 
     auto* form = new QFormLayout;

@@ -4,6 +4,7 @@
 #include "core/prompts.h"
 #include "numerickeyfilter.h"
 #include "operators/operatorsession.h"
+#include "widgets.h"
 
 #include <QFormLayout>
 #include <QGroupBox>
@@ -32,12 +33,6 @@ ProductsWindow::ProductsWindow(Catalogue& catalogue, const OperatorSession& sess
         e->setObjectName(name);
         return e;
     };
-    auto button = [this](const QString& caption, const QString& name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        return b;
-    };
     m_articulo = edit(u"txtarticulo"_s);
     m_descripcion = edit(u"txtdescripcion"_s);
     m_stock = edit(u"txtstock"_s);
@@ -52,10 +47,10 @@ ProductsWindow::ProductsWindow(Catalogue& catalogue, const OperatorSession& sess
     fields->addRow(u"PVP"_s, m_pvp);
     fields->addRow(u"Costo"_s, m_costo);
 
-    m_nuevo = button(u"Nuevo"_s, u"cmdnuevo"_s);
-    m_guardar = button(u"Guardar"_s, u"cmdguardar"_s);
-    m_eliminar = button(u"Eliminar"_s, u"cmdeliminar"_s);
-    QPushButton* close = button(u"Cerrar"_s, u"cmdcerrar"_s);
+    m_nuevo = namedButton(this, u"Nuevo"_s, u"cmdnuevo"_s);
+    m_guardar = namedButton(this, u"Guardar"_s, u"cmdguardar"_s);
+    m_eliminar = namedButton(this, u"Eliminar"_s, u"cmdeliminar"_s);
+    QPushButton* close = namedButton(this, u"Cerrar"_s, u"cmdcerrar"_s);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {m_nuevo, m_guardar, m_eliminar, close})
         buttons->addWidget(b);
@@ -80,9 +75,7 @@ ProductsWindow::ProductsWindow(Catalogue& catalogue, const OperatorSession& sess
     m_pickAmount = new QLabel(m_panel);
     m_pickAmount->setObjectName(u"lblpvp"_s);
     m_pickAmount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* add = new QPushButton(u"Agregar"_s, m_panel);
-    add->setObjectName(u"cmdagregar"_s);
-    add->setAutoDefault(false);
+    auto* add = namedButton(m_panel, u"Agregar"_s, u"cmdagregar"_s);
     auto* arrows = new QVBoxLayout;
     arrows->setSpacing(0);
     arrows->addWidget(up);

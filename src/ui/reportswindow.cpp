@@ -4,6 +4,7 @@
 #include "core/clock.h"
 #include "core/prompts.h"
 #include "ui/reportprinter.h"
+#include "widgets.h"
 
 #include <QAbstractTableModel>
 #include <QBarCategoryAxis>
@@ -91,14 +92,6 @@ private:
 
 namespace {
 
-QPushButton* button(QWidget* parent, const QString& caption, const QString& name)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
 // The date field shows dates as the journal grid does: regional, with a four-digit year.
 QString dateFormat()
 {
@@ -122,10 +115,10 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     m_day = new QDateEdit(m_today, m_dailyPanel);
     m_day->setObjectName(u"Dia"_s);
     m_day->setDisplayFormat(dateFormat());
-    QPushButton* choose = button(m_dailyPanel, u"Seleccionar"_s, u"cmdseleccionar"_s);
+    QPushButton* choose = namedButton(m_dailyPanel, u"Seleccionar"_s, u"cmdseleccionar"_s);
     m_allOperators = new QCheckBox(u"Todos los operadores"_s, m_dailyPanel);
     m_allOperators->setObjectName(u"chktodos"_s);
-    QPushButton* showDay = button(m_dailyPanel, u"Mostrar"_s, u"cmdmostrar"_s);
+    QPushButton* showDay = namedButton(m_dailyPanel, u"Mostrar"_s, u"cmdmostrar"_s);
     auto* daily = new QHBoxLayout(m_dailyPanel);
     daily->setContentsMargins(0, 0, 0, 0);
     daily->addWidget(new QLabel(u"Fecha : "_s, m_dailyPanel));
@@ -137,13 +130,13 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
 
     m_customPanel = new QWidget(this);
     m_customPanel->setObjectName(u"frapersonalizado"_s);
-    m_fromButton = button(m_customPanel, u"Desde"_s, u"cmddesde"_s);
-    m_toButton = button(m_customPanel, u"Hasta"_s, u"cmdhasta"_s);
+    m_fromButton = namedButton(m_customPanel, u"Desde"_s, u"cmddesde"_s);
+    m_toButton = namedButton(m_customPanel, u"Hasta"_s, u"cmdhasta"_s);
     m_operators = new QComboBox(m_customPanel);
     m_operators->setObjectName(u"cmboperador"_s);
     m_operators->addItems(m_report.operatorChoices());
     m_operators->setCurrentIndex(0);
-    QPushButton* showPeriod = button(m_customPanel, u"Mostrar"_s, u"cmdmostrar2"_s);
+    QPushButton* showPeriod = namedButton(m_customPanel, u"Mostrar"_s, u"cmdmostrar2"_s);
     auto* custom = new QHBoxLayout(m_customPanel);
     custom->setContentsMargins(0, 0, 0, 0);
     custom->addWidget(m_fromButton);
@@ -162,8 +155,8 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     m_month = new QLabel(m_calendarPanel);
     m_month->setObjectName(u"lblmes"_s);
     m_month->setAlignment(Qt::AlignCenter);
-    QPushButton* previous = button(m_calendarPanel, u"<"_s, u"cmdanterior"_s);
-    QPushButton* next = button(m_calendarPanel, u">"_s, u"cmdsiguiente"_s);
+    QPushButton* previous = namedButton(m_calendarPanel, u"<"_s, u"cmdanterior"_s);
+    QPushButton* next = namedButton(m_calendarPanel, u">"_s, u"cmdsiguiente"_s);
     auto* months = new QHBoxLayout;
     months->addWidget(previous);
     months->addWidget(m_month, 1);
@@ -199,9 +192,9 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
 
     m_total = new QLabel(this);
     m_total->setObjectName(u"lbltotal"_s);
-    QPushButton* exportCsv = button(this, u"Exportar…"_s, u"cmdexportar"_s);
-    QPushButton* print = button(this, u"Imprimir…"_s, u"cmdimprimir"_s);
-    QPushButton* pdf = button(this, u"Guardar PDF…"_s, u"cmdpdf"_s);
+    QPushButton* exportCsv = namedButton(this, u"Exportar…"_s, u"cmdexportar"_s);
+    QPushButton* print = namedButton(this, u"Imprimir…"_s, u"cmdimprimir"_s);
+    QPushButton* pdf = namedButton(this, u"Guardar PDF…"_s, u"cmdpdf"_s);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(new QLabel(u"Total :"_s, this));
     bottom->addWidget(m_total);

@@ -2,6 +2,7 @@
 
 #include "numerickeyfilter.h"
 #include "productswindow.h"
+#include "widgets.h"
 
 #include <QFont>
 #include <QGridLayout>
@@ -65,16 +66,10 @@ SaleDialog::SaleDialog(Sale& sale, ProductsWindow& products, const QString& curr
     totals->addWidget(new QLabel(u"Cliente Pago"_s, this), row, 0);
     totals->addWidget(m_paid, row, 1);
 
-    auto button = [this](const QString& caption, const QString& name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        return b;
-    };
-    QPushButton* add = button(u"Agregar"_s, u"cmdagregar"_s);
-    QPushButton* sell = button(u"OK - Vender"_s, u"cmdvender"_s);
-    QPushButton* clear = button(u"Limpiar"_s, u"cmdlimpiar"_s);
-    QPushButton* cancel = button(u"Cancelar"_s, u"cmdcancelar"_s);
+    QPushButton* add = namedButton(this, u"Agregar"_s, u"cmdagregar"_s);
+    QPushButton* sell = namedButton(this, u"OK - Vender"_s, u"cmdvender"_s);
+    QPushButton* clear = namedButton(this, u"Limpiar"_s, u"cmdlimpiar"_s);
+    QPushButton* cancel = namedButton(this, u"Cancelar"_s, u"cmdcancelar"_s);
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {add, sell, clear, cancel})
         buttons->addWidget(b);

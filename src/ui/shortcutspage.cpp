@@ -2,6 +2,7 @@
 
 #include "core/prompts.h"
 #include "core/virtualkeys.h"
+#include "widgets.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -84,8 +85,8 @@ ShortcutsPage::ShortcutsPage(Shortcuts& shortcuts, KeyCapture& capture, Prompts&
     auto* column = new QVBoxLayout;
     column->addSpacing(20);
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(QString::fromUtf16(b.caption), this);
-        button->setObjectName(QString::fromUtf16(b.name));
+        QPushButton* button =
+            namedButton(this, QString::fromUtf16(b.caption), QString::fromUtf16(b.name));
         if (b.slot)
             connect(button, &QPushButton::clicked, this, b.slot);
         else
@@ -94,10 +95,7 @@ ShortcutsPage::ShortcutsPage(Shortcuts& shortcuts, KeyCapture& capture, Prompts&
     }
     column->addStretch();
 
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(u"lstteclas"_s);
-    m_list->setRootIsDecorated(false);
-    m_list->setHeaderLabels({u"Evento"_s, u"Telclas"_s});
+    m_list = rowList(this, u"lstteclas"_s, {u"Evento"_s, u"Telclas"_s});
     m_list->header()->resizeSection(0, 140);
     auto* combinations = new QVBoxLayout;
     combinations->addWidget(new QLabel(u"Combinaciones"_s, this));
@@ -145,7 +143,7 @@ void ShortcutsPage::add()
 
 void ShortcutsPage::remove()
 {
-    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    const int row = chosenRow(m_list);
     if (row < 0)
         return;
     m_rows.erase(m_rows.begin() + row);
@@ -157,7 +155,7 @@ bool ShortcutsPage::captureKeys()
     m_captureDialog->label()->clear();
     if (m_captureDialog->exec() != QDialog::Accepted)
         return false;
-    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
+    const int row = chosenRow(m_list);
     if (row < 0)
         return false;
     Shortcut& s = m_rows[std::size_t(row)];

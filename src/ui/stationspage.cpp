@@ -1,6 +1,7 @@
 #include "stationspage.h"
 
 #include "config/stationadmin.h"
+#include "widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,14 +17,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace kestrel {
 
 namespace {
-
-QPushButton* button(QWidget* parent, const QString& caption, const QString& name)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false); // Enter belongs to the fields
-    return b;
-}
 
 QLabel* note(QWidget* parent, const QString& text)
 {
@@ -44,8 +37,8 @@ StationEditor::StationEditor(StationAdmin& admin, QWidget* parent) : QDialog(par
     m_pc->setObjectName(u"txtpc"_s);
     m_address = new QLineEdit(this);
     m_address->setObjectName(u"txtip"_s);
-    QPushButton* ok = button(this, u"Aceptar"_s, u"cmdaceptar"_s);
-    QPushButton* cancel = button(this, u"Cancelar"_s, u"cmdcancelar"_s);
+    QPushButton* ok = namedButton(this, u"Aceptar"_s, u"cmdaceptar"_s);
+    QPushButton* cancel = namedButton(this, u"Cancelar"_s, u"cmdcancelar"_s);
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(u"PUESTO"_s, this), 0, 0);
@@ -112,17 +105,13 @@ StationsPage::StationsPage(StationAdmin& admin, Prompts& /*prompts*/, QWidget* p
     : QWidget(parent), m_admin(admin)
 {
     setObjectName(u"puestos"_s);
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(u"lstpuestos"_s);
-    m_list->setHeaderLabels({u"PC"_s, u"NAME/IP"_s});
-    m_list->setRootIsDecorated(false);
+    m_list = rowList(this, u"lstpuestos"_s, {u"PC"_s, u"NAME/IP"_s});
     m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_editor = new StationEditor(admin, this);
 
-    QPushButton* add = button(this, u"Agregar"_s, u"cmdagregar"_s);
-    QPushButton* modify = button(this, u"Modificar"_s, u"cmdmodificar"_s);
-    QPushButton* remove = button(this, u"Quitar"_s, u"cmdquitar"_s);
+    QPushButton* add = namedButton(this, u"Agregar"_s, u"cmdagregar"_s);
+    QPushButton* modify = namedButton(this, u"Modificar"_s, u"cmdmodificar"_s);
+    QPushButton* remove = namedButton(this, u"Quitar"_s, u"cmdquitar"_s);
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {add, modify, remove})
         buttons->addWidget(b);
@@ -170,8 +159,7 @@ void StationsPage::fill(int current)
 
 int StationsPage::chosenRow() const
 {
-    QTreeWidgetItem* item = m_list->currentItem();
-    return item && item->isSelected() ? m_list->indexOfTopLevelItem(item) : -1;
+    return kestrel::chosenRow(m_list);
 }
 
 } // namespace kestrel

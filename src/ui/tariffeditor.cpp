@@ -1,6 +1,7 @@
 #include "tariffeditor.h"
 
 #include "numerickeyfilter.h"
+#include "widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -46,9 +47,7 @@ TariffEditor::TariffEditor(TariffAdmin& admin, const QString& currencySymbol, QW
     currency->setObjectName(u"lblmoneda"_s);
     auto* ok = new QPushButton(u"Aceptar"_s, this);
     ok->setObjectName(u"cmdaceptar"_s);
-    auto* cancel = new QPushButton(u"Cancelar"_s, this);
-    cancel->setObjectName(u"cmdcancelar"_s);
-    cancel->setAutoDefault(false);
+    auto* cancel = namedButton(this, u"Cancelar"_s, u"cmdcancelar"_s);
 
     // Enter in the name box moves to the first amount; in an amount box the key filter moves on.
     m_name->installEventFilter(this);

@@ -2,6 +2,7 @@
 
 #include "numerickeyfilter.h"
 #include "tariffeditor.h"
+#include "widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -15,47 +16,18 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
 
-namespace {
-
-QTreeWidget* list(QWidget* parent, const QString& name, const QStringList& columns)
-{
-    auto* l = new QTreeWidget(parent);
-    l->setObjectName(name);
-    l->setHeaderLabels(columns);
-    l->setRootIsDecorated(false);
-    l->setSelectionMode(QAbstractItemView::SingleSelection);
-    return l;
-}
-
-QPushButton* button(QWidget* parent, const QString& caption, const QString& name)
-{
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setAutoDefault(false);
-    return b;
-}
-
-// The row a list's selection stands for; -1 when none is chosen.
-int selectedRow(const QTreeWidget* l)
-{
-    const QList<QTreeWidgetItem*> items = l->selectedItems();
-    return items.isEmpty() ? -1 : l->indexOfTopLevelItem(items.first());
-}
-
-} // namespace
-
 TariffListPage::TariffListPage(TariffAdmin::Kind kind, TariffAdmin& admin, Prompts& /*prompts*/,
                                const QString& currencySymbol, QWidget* parent)
     : QWidget(parent), m_kind(kind), m_admin(admin)
 {
     const bool standard = kind == TariffAdmin::Kind::Standard;
     setObjectName(standard ? u"pagestandar"_s : u"pagepredefinidas"_s);
-    m_list = list(this, u"lsttarifas"_s,
-                  standard ? QStringList{u"Nombre"_s, u"Valor/Hora"_s, u"Valor Minimo"_s}
-                           : QStringList{u"Nombre"_s, u"Minutos"_s, u"Valor"_s, u"Tipo"_s});
-    QPushButton* add = button(this, u"Añadir"_s, u"cmdanadir"_s);
-    QPushButton* modify = button(this, u"Modificar"_s, u"cmdmodificar"_s);
-    m_remove = button(this, u"Quitar"_s, u"cmdquitar"_s);
+    m_list = rowList(this, u"lsttarifas"_s,
+                     standard ? QStringList{u"Nombre"_s, u"Valor/Hora"_s, u"Valor Minimo"_s}
+                              : QStringList{u"Nombre"_s, u"Minutos"_s, u"Valor"_s, u"Tipo"_s});
+    QPushButton* add = namedButton(this, u"Añadir"_s, u"cmdanadir"_s);
+    QPushButton* modify = namedButton(this, u"Modificar"_s, u"cmdmodificar"_s);
+    m_remove = namedButton(this, u"Quitar"_s, u"cmdquitar"_s);
     m_editor = new TariffEditor(admin, currencySymbol, this);
 
     auto* buttons = new QVBoxLayout;
@@ -93,7 +65,7 @@ void TariffListPage::fill()
 
 int TariffListPage::chosenRow() const
 {
-    const int row = selectedRow(m_list);
+    const int row = kestrel::chosenRow(m_list);
     return row < int(m_admin.rows(m_kind).size()) ? row : -1;
 }
 
@@ -125,14 +97,14 @@ CompoundTariffsPage::CompoundTariffsPage(TariffAdmin& admin, Prompts& /*prompts*
     setObjectName(u"pagecompuestas"_s);
     m_name = new QLineEdit(this);
     m_name->setObjectName(u"txtnombre"_s);
-    QPushButton* add = button(this, u"Añadir"_s, u"cmdanadir"_s);
-    m_compounds = list(this, u"lsttarifasc"_s, {u"CODIGO"_s, u"NOMBRE"_s});
-    m_intervals = list(this, u"lstintervalos"_s, {u"Min"_s, u"Valor"_s});
+    QPushButton* add = namedButton(this, u"Añadir"_s, u"cmdanadir"_s);
+    m_compounds = rowList(this, u"lsttarifasc"_s, {u"CODIGO"_s, u"NOMBRE"_s});
+    m_intervals = rowList(this, u"lstintervalos"_s, {u"Min"_s, u"Valor"_s});
     m_value = new QLineEdit(this);
     m_value->setObjectName(u"txtvalor"_s);
     NumericKeyFilter::install(m_value);
-    QPushButton* change = button(this, u"Cambiar"_s, u"cmdcambiar"_s);
-    m_remove = button(this, u"Quitar"_s, u"cmdquitar"_s);
+    QPushButton* change = namedButton(this, u"Cambiar"_s, u"cmdcambiar"_s);
+    m_remove = namedButton(this, u"Quitar"_s, u"cmdquitar"_s);
     setTabOrder(m_value, change);
 
     auto* top = new QHBoxLayout;
@@ -208,7 +180,7 @@ void CompoundTariffsPage::add()
 
 void CompoundTariffsPage::change()
 {
-    const int row = selectedRow(m_intervals);
+    const int row = kestrel::chosenRow(m_intervals);
     if (row < 0 || !m_admin.changeInterval(row, m_value->text()))
         return;
     fillIntervals();

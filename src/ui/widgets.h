@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QPushButton;
+class QTreeWidget;
+class QWidget;
+
+namespace kestrel {
+
+// The small pieces the windows build the same way.
+
+// A button found by its object name, which Enter in the window's boxes never presses: Enter
+// belongs to the boxes (it moves on or runs the box's own command).
+QPushButton* namedButton(QWidget* parent, const QString& caption, const QString& name);
+
+// A flat list of rows with these columns, one row chosen at a time.
+QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& columns);
+
+// The row the list's selection stands for; -1 when none is chosen.
+int chosenRow(const QTreeWidget* list);
+
+} // namespace kestrel

@@ -3,13 +3,12 @@
 #include "core/names.h"
 #include "core/numbers.h"
 #include "core/prompts.h"
+#include "core/typednumber.h"
 #include "printing/printmonitor.h"
 #include "stations/actionstore.h"
 
 #include <QHash>
 #include <QSqlQuery>
-
-#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -124,15 +123,13 @@ bool PrinterAdmin::save(const QString& name, const QString& price, const QString
     const QString texts[] = {price, count, discount};
     double values[3] = {};
     for (int i = 0; i < 3; ++i) {
-        values[i] = leadingNumber(texts[i]);
         // The boxes take digits, comma and full stop only, but a pasted text may carry a sign
         // or a run of digits no price has.
-        if (!std::isfinite(values[i]) || values[i] < 0 || values[i] > MaxAmount) {
-            prompts.tell(Prompts::Icon::Exclamation,
-                         u"El valor \""_s + texts[i] + u"\" de \""_s + captions[i] +
-                             u"\" no es válido: escriba un número positivo."_s);
+        const std::optional<double> value = numberInRange(
+            leadingNumber(texts[i]), u"«"_s + captions[i] + u'»', 0, MaxAmount, prompts);
+        if (!value)
             return false;
-        }
+        values[i] = *value;
     }
 
     const bool done = m_services.actions.run(

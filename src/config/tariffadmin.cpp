@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/prompts.h"
+#include "core/typednumber.h"
 #include "stations/actionstore.h"
 
 #include <QSqlError>
@@ -201,13 +202,7 @@ void TariffAdmin::chooseCompound(int row)
 
 std::optional<double> TariffAdmin::amount(const QString& typed, const QString& what) const
 {
-    const std::optional<double> value = parseNumber(typed.trimmed());
-    if (value && *value >= 0 && *value <= MaxAmount)
-        return value;
-    m_services.prompts.tell(
-        Prompts::Icon::Exclamation,
-        u"%1 debe ser un número entre 0 y %2."_s.arg(what, formatAmount(MaxAmount)));
-    return std::nullopt;
+    return numberInRange(parseNumber(typed.trimmed()), what, 0, MaxAmount, m_services.prompts);
 }
 
 bool TariffAdmin::accept(Mode mode, const QString& name, const QString& first,

@@ -3,6 +3,7 @@
 #include "core/names.h"
 #include "core/numbers.h"
 #include "core/prompts.h"
+#include "core/typednumber.h"
 #include "stations/actionstore.h"
 
 #include <QSqlError>
@@ -30,13 +31,7 @@ std::optional<double> numberField(const QString& typed, const QString& what, dou
 {
     if (typed.trimmed().isEmpty() && empty)
         return empty;
-    const std::optional<double> value = parseNumber(typed);
-    if (value && *value >= low && *value <= Catalogue::MaxPrice)
-        return value;
-    prompts.tell(Prompts::Icon::Exclamation,
-                 u"%1 debe ser un número entre %2 y %3."_s.arg(what, formatGeneralDouble(low),
-                                                               formatAmount(Catalogue::MaxPrice)));
-    return std::nullopt;
+    return numberInRange(parseNumber(typed), what, low, Catalogue::MaxPrice, prompts);
 }
 
 } // namespace

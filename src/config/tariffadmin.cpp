@@ -4,6 +4,7 @@
 #include "core/prompts.h"
 #include "core/typednumber.h"
 #include "stations/actionstore.h"
+#include "tariffs/tariffs.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -176,7 +177,7 @@ void TariffAdmin::chooseCompound(int row)
         return;
     QSqlQuery q(m_services.db);
     q.setForwardOnly(true);
-    q.prepare(u"SELECT rowid, VALUE, TARIF, NOMBRE FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s);
+    q.prepare(u"SELECT VALUE, TARIF, NOMBRE, rowid FROM TAIFASC WHERE CODIGO = ? ORDER BY rowid"_s);
     q.addBindValue(m_compounds[std::size_t(m_chosen)].code);
     if (!q.exec()) {
         m_services.prompts.tell(Prompts::Icon::Critical,
@@ -184,20 +185,12 @@ void TariffAdmin::chooseCompound(int row)
                                     q.lastError().text());
         return;
     }
-    // Only the rows named as the first one, exactly as the metering reads them.
-    QString name;
-    bool first = true;
-    while (q.next()) {
-        const QString rowName = q.value(3).toString();
-        if (first)
-            name = rowName;
-        first = false;
-        if (rowName != name)
-            continue;
-        m_intervals.push_back({q.value(0).toLongLong(),
-                               q.value(1).isNull() ? QString() : q.value(1).toString(),
-                               shown(q.value(2), true), storedAmount(q.value(2))});
-    }
+    // Exactly the rows the metering prices with.
+    forEachCompoundRow(q, [this](const QSqlQuery& row) {
+        m_intervals.push_back({row.value(3).toLongLong(),
+                               row.value(0).isNull() ? QString() : row.value(0).toString(),
+                               shown(row.value(1), true), storedAmount(row.value(1))});
+    });
 }
 
 std::optional<double> TariffAdmin::amount(const QString& typed, const QString& what) const

@@ -262,9 +262,8 @@ std::optional<std::vector<CompoundRow>> TariffStore::compoundRows(qint64 code)
     return readCompoundRows(q);
 }
 
-std::vector<CompoundRow> readCompoundRows(QSqlQuery& q)
+void forEachCompoundRow(QSqlQuery& q, const std::function<void(const QSqlQuery&)>& row)
 {
-    std::vector<CompoundRow> rows;
     QString name;
     bool first = true;
     while (q.next()) {
@@ -272,14 +271,21 @@ std::vector<CompoundRow> readCompoundRows(QSqlQuery& q)
         if (first)
             name = rowName;
         first = false;
-        if (rowName != name)
-            continue;
+        if (rowName == name)
+            row(q);
+    }
+}
+
+std::vector<CompoundRow> readCompoundRows(QSqlQuery& q)
+{
+    std::vector<CompoundRow> rows;
+    forEachCompoundRow(q, [&rows](const QSqlQuery& stored) {
         CompoundRow row;
-        row.value = q.value(0).isNull() ? QString() : q.value(0).toString();
-        if (const auto price = storedAmount(q.value(1)))
+        row.value = stored.value(0).isNull() ? QString() : stored.value(0).toString();
+        if (const auto price = storedAmount(stored.value(1)))
             row.tarif = Money::fromDouble(*price);
         rows.push_back(std::move(row));
-    }
+    });
     return rows;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -54,6 +55,9 @@ private:
 // whose NOMBRE is that of the first row read. A price that is no number or beyond MaxAmount has
 // no value.
 std::vector<CompoundRow> readCompoundRows(QSqlQuery& query);
+// The same walk for a reader that wants more of each row: `row` gets the query on each row named
+// as the first one read (VALUE, TARIF and NOMBRE first, then whatever else it selects).
+void forEachCompoundRow(QSqlQuery& query, const std::function<void(const QSqlQuery&)>& row);
 
 // The tariff a selection index of the tariff list stands for: a negative index counts as the
 // first tariff; none when the list is empty or the index is past its end.

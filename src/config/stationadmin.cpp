@@ -102,15 +102,9 @@ bool StationAdmin::isFree(int row)
 
 bool StationAdmin::isValidAddress(QStringView address)
 {
-    const QStringView text = address.trimmed();
-    const qsizetype colon = text.indexOf(u':');
-    if (colon < 0)
-        return isValidHost(text);
-    const QStringView port = text.mid(colon + 1);
-    if (!allDigits(port) || port.size() > 5)
-        return false;
-    const int number = port.toInt();
-    return number >= 1 && number <= 65535 && isValidHost(text.left(colon));
+    // Read as the connection reads it: a port it would not take stays in the host, which a ':'
+    // makes invalid.
+    return isValidHost(StationSockets::endpoint(address.toString()).host);
 }
 
 std::optional<QString> StationAdmin::addressProblem(const QString& address, int except) const

@@ -12,9 +12,12 @@ StationSockets::Endpoint StationSockets::endpoint(const QString& address)
     const qsizetype colon = trimmed.lastIndexOf(u':');
     // One colon only: an IPv6 address is left whole.
     if (colon > 0 && trimmed.indexOf(u':') == colon) {
-        bool ok = false;
-        const uint port = trimmed.mid(colon + 1).toUInt(&ok);
-        if (ok && port >= 1 && port <= 65535)
+        const QStringView digits = QStringView(trimmed).mid(colon + 1);
+        const bool plain = !digits.isEmpty() && digits.size() <= 5 &&
+                           std::all_of(digits.begin(), digits.end(),
+                                       [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const uint port = plain ? digits.toUInt() : 0;
+        if (port >= 1 && port <= 65535)
             return {trimmed.left(colon), quint16(port)};
     }
     return {trimmed, DefaultPort};

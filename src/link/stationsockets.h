@@ -30,8 +30,9 @@ public:
         QString host;
         quint16 port = DefaultPort;
     };
-    // "host" or "host:port"; a port that is not a number from 1 to 65535 leaves the whole text
-    // as the host name, which then fails to connect like any unknown station.
+    // "host" or "host:port"; a port that is not plain digits making a number from 1 to 65535
+    // leaves the whole text as the host name, which then fails to connect like any unknown
+    // station (and which the station administration refuses).
     static Endpoint endpoint(const QString& address);
 
     explicit StationSockets(QObject* parent = nullptr);

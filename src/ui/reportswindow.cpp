@@ -352,11 +352,17 @@ void ReportsWindow::redrawChart()
     delete old;
 }
 
+QString ReportsWindow::chooseFile(const QString& title, const QString& extension,
+                                  const QString& filter)
+{
+    const QString suggested =
+        u"informe-"_s + Journal::dateText(m_report.query().from) + u'.' + extension;
+    return QFileDialog::getSaveFileName(this, title, suggested, filter);
+}
+
 void ReportsWindow::exportCsv()
 {
-    const QString suggested = u"informe-"_s + Journal::dateText(m_report.query().from) + u".csv"_s;
-    const QString path = QFileDialog::getSaveFileName(this, u"Exportar informe"_s, suggested,
-                                                      u"Archivos CSV (*.csv)"_s);
+    const QString path = chooseFile(u"Exportar informe"_s, u"csv"_s, u"Archivos CSV (*.csv)"_s);
     if (path.isEmpty())
         return;
     if (const std::optional<QString> error = m_report.saveCsv(path))
@@ -378,9 +384,7 @@ void ReportsWindow::printReport()
 
 void ReportsWindow::savePdf()
 {
-    const QString suggested = u"informe-"_s + Journal::dateText(m_report.query().from) + u".pdf"_s;
-    const QString path = QFileDialog::getSaveFileName(this, u"Guardar PDF"_s, suggested,
-                                                      u"Documentos PDF (*.pdf)"_s);
+    const QString path = chooseFile(u"Guardar PDF"_s, u"pdf"_s, u"Documentos PDF (*.pdf)"_s);
     if (path.isEmpty())
         return;
     if (const std::optional<QString> error = ReportPrinter(m_report).savePdf(path))

@@ -53,6 +53,8 @@ private:
     void turnMonth(bool forward);
     void fill();
     void redrawChart();
+    // Where to save the report: the save dialog, with the report's first day as the name.
+    QString chooseFile(const QString& title, const QString& extension, const QString& filter);
     void exportCsv();
     void printReport();
     void savePdf();

@@ -112,14 +112,7 @@ StationsPage::StationsPage(StationAdmin& admin, Prompts& /*prompts*/, QWidget* p
     QPushButton* add = namedButton(this, u"Agregar"_s, u"cmdagregar"_s);
     QPushButton* modify = namedButton(this, u"Modificar"_s, u"cmdmodificar"_s);
     QPushButton* remove = namedButton(this, u"Quitar"_s, u"cmdquitar"_s);
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {add, modify, remove})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    layOutListWithButtons(this, m_list, {add, modify, remove});
 
     connect(add, &QPushButton::clicked, this, [this] {
         m_editor->startAdd();

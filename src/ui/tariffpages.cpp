@@ -30,14 +30,7 @@ TariffListPage::TariffListPage(TariffAdmin::Kind kind, TariffAdmin& admin, Promp
     m_remove = namedButton(this, u"Quitar"_s, u"cmdquitar"_s);
     m_editor = new TariffEditor(admin, currencySymbol, this);
 
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {add, modify, m_remove})
-        buttons->addWidget(b);
-    buttons->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    layOutListWithButtons(this, m_list, {add, modify, m_remove});
 
     connect(add, &QPushButton::clicked, this, [this] { openEditor(false); });
     connect(modify, &QPushButton::clicked, this, [this] { openEditor(true); });

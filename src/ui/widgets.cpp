@@ -1,7 +1,9 @@
 #include "widgets.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace kestrel {
 
@@ -21,6 +23,19 @@ QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& co
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     return list;
+}
+
+void layOutListWithButtons(QWidget* page, QWidget* list,
+                           std::initializer_list<QPushButton*> buttons)
+{
+    auto* column = new QVBoxLayout;
+    for (QPushButton* b : buttons)
+        column->addWidget(b);
+    column->addStretch();
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(list, 1);
+    layout->addLayout(column);
 }
 
 int chosenRow(const QTreeWidget* list)

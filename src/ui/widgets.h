@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <initializer_list>
+
 class QPushButton;
 class QTreeWidget;
 class QWidget;
@@ -17,6 +19,10 @@ QPushButton* namedButton(QWidget* parent, const QString& caption, const QString&
 
 // A flat list of rows with these columns, one row chosen at a time.
 QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& columns);
+
+// Lays a page out as a list with its buttons in a column on its right.
+void layOutListWithButtons(QWidget* page, QWidget* list,
+                           std::initializer_list<QPushButton*> buttons);
 
 // The row the list's selection stands for; -1 when none is chosen.
 int chosenRow(const QTreeWidget* list);

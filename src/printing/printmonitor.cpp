@@ -2,7 +2,6 @@
 
 #include "billing/journal.h"
 #include "core/clock.h"
-#include "core/names.h"
 #include "core/numbers.h"
 #include "printing/pendingprints.h"
 #include "stations/actionstore.h"
@@ -23,7 +22,10 @@ double PrinterPrice::amount(std::int32_t pages) const
 }
 
 PrintMonitor::PrintMonitor(Services services, QObject* parent)
-    : QObject(parent), m_services(std::move(services)), m_worker(new QObject)
+    : QObject(parent), m_services(std::move(services)), m_worker(new QObject),
+      // The first row of a name counts, as the table is read from the top.
+      m_findPrice(m_services.db, u"SELECT valorporprint, cantdest, pordesct FROM Impresoras "
+                                 u"WHERE nombre = ? ORDER BY rowid LIMIT 1"_s)
 {
     m_thread.setObjectName(u"spooler"_s);
     m_worker->moveToThread(&m_thread);
@@ -38,60 +40,33 @@ PrintMonitor::~PrintMonitor()
     m_thread.wait();
 }
 
-void PrintMonitor::askPrinters(std::function<void(const QStringList&)> then)
+void PrintMonitor::listPrinters()
 {
     Spooler* spooler = &m_services.spooler;
     QMetaObject::invokeMethod(
         m_worker,
-        [this, spooler, then = std::move(then)] {
+        [this, spooler] {
             const QStringList names = spooler->printers();
             QMetaObject::invokeMethod(
-                this, [names, then] { then(names); }, Qt::QueuedConnection);
+                this, [this, names] { emit printersListed(names); }, Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
 }
 
-void PrintMonitor::loadPrices()
+std::optional<PrinterPrice> PrintMonitor::priceOf(const QString& printer)
 {
-    askPrinters([this](const QStringList& names) { setPrices(names); });
-}
-
-void PrintMonitor::listPrinters()
-{
-    askPrinters([this](const QStringList& names) { emit printersListed(names); });
-}
-
-void PrintMonitor::setPrices(const QStringList& printers)
-{
-    m_names = printers;
-    m_prices.clear();
-    QSqlQuery q(m_services.db);
-    q.setForwardOnly(true);
-    // The first row of each name counts, as the table is read from the top.
-    if (q.exec(
-            u"SELECT nombre, valorporprint, cantdest, pordesct FROM Impresoras ORDER BY rowid"_s)) {
-        QHash<QString, PrinterPrice> rows;
-        while (q.next()) {
-            const QString key = nameKey(q.value(0).toString());
-            if (rows.contains(key))
-                continue;
-            // The price per page is kept to the regional two decimals, as the café sees it.
-            const double perPage = storedNumber(q.value(1)).value_or(0.0);
-            rows.insert(key, {true, parseNumber(formatAmount(perPage)).value_or(0.0),
-                              storedNumber(q.value(2)).value_or(0.0),
-                              storedNumber(q.value(3)).value_or(0.0)});
-        }
-        for (const QString& name : printers)
-            m_prices.insert(nameKey(name), rows.value(nameKey(name)));
+    if (!m_findPrice.exec({printer}))
+        return std::nullopt;
+    QSqlQuery& q = m_findPrice.query();
+    PrinterPrice price;
+    if (q.next()) {
+        // The price per page is kept to the regional two decimals, as the café sees it.
+        const double perPage = storedNumber(q.value(0)).value_or(0.0);
+        price = {true, parseNumber(formatAmount(perPage)).value_or(0.0),
+                 storedNumber(q.value(1)).value_or(0.0), storedNumber(q.value(2)).value_or(0.0)};
     }
-}
-
-// Priced by name rather than by place: a printer added or removed while the console runs does not
-// shift the prices of the others. A printer unknown at start counts as unpriced, like one without
-// a row.
-PrinterPrice PrintMonitor::priceOf(const QString& printer) const
-{
-    return m_prices.value(nameKey(printer));
+    q.finish();
+    return price;
 }
 
 bool PrintMonitor::recordable(const SpoolJob& job)
@@ -171,7 +146,14 @@ bool PrintMonitor::record(const std::vector<SeenJob>& seen)
         const std::vector<PendingPrint> before = prints.rows();
         a.onRollback([&prints, before] { prints.replaceAll(before); });
         for (const SeenJob* s : fresh) {
-            const double amount = priceOf(s->printer).amount(s->job.totalPages);
+            // A price that cannot be read is never taken as 0: the jobs wait for the next pass.
+            const std::optional<PrinterPrice> price = priceOf(s->printer);
+            if (!price) {
+                a.fail(u"No se pudo leer el precio de la impresora "_s + s->printer + u":\n"_s +
+                       m_findPrice.lastError());
+                return;
+            }
+            const double amount = price->amount(s->job.totalPages);
             // The list shows the amount to two decimals as a short number ("1,5"); the table
             // keeps it with its two decimals ("1,50").
             const float shown = parseSingle(formatAmount(amount)).value_or(0.0f);

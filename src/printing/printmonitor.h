@@ -1,15 +1,15 @@
 #pragma once
 
+#include "core/preparedstatement.h"
 #include "printing/spooler.h"
 
-#include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QStringList>
 #include <QThread>
 
-#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kestrel {
@@ -39,6 +39,10 @@ struct SeenJob {
 // The printer job monitor: once per metering tick it looks at the queue of every installed
 // printer and records each job it sees printing, once, as a pending print charge.
 //
+// A job is priced when it is recorded, from the printer's row in Impresoras found by name
+// (ignoring case): never from a list made when the console started, which a print server that
+// answered late (or a printer added since) would have left empty, charging every job 0.
+//
 // The spooler is asked on a thread of its own: a pass that does not come back (cupsd stopped, a
 // network printer that hangs) never holds up the tick, the window or the stations' status. A
 // tick that finds the previous pass still running starts no other; the results of a pass are
@@ -57,18 +61,12 @@ public:
     explicit PrintMonitor(Services services, QObject* parent = nullptr);
     ~PrintMonitor() override;
 
-    // The per-printer price lists, built from Impresoras for the printers installed now. Asks
-    // the spooler on the monitor's thread, ahead of any pass asked for later: the lists are in
-    // before the jobs of such a pass are priced.
-    void loadPrices();
-    // The lists for these printer names, read from Impresoras now (the start-up lists).
-    void setPrices(const QStringList& printers);
-    const QStringList& printerNames() const { return m_names; }
     // Asks the spooler for the installed printers on the monitor's thread, after any call asked
-    // for before (the spooler takes one call at a time); printersListed() brings the answer. The
-    // prices charged stay those loaded at start.
+    // for before (the spooler takes one call at a time); printersListed() brings the answer.
     void listPrinters();
-    PrinterPrice priceOf(const QString& printer) const;
+    // The printer's price as Impresoras holds it now: its first row with that name, ignoring
+    // case; unpriced (0) when it has none. Nothing when the table cannot be read.
+    std::optional<PrinterPrice> priceOf(const QString& printer);
 
     // One polling pass, started unless one is still running. Returns at once.
     void Obtener_Impresoras2();
@@ -91,14 +89,10 @@ signals:
     void cancelled(const QString& printer, int jobId, bool ok);
 
 private:
-    // Asks the spooler for its printers on the worker thread; `then` gets them on this one.
-    void askPrinters(std::function<void(const QStringList&)> then);
-
     Services m_services;
     QThread m_thread;
     QObject* m_worker = nullptr;
-    QStringList m_names;
-    QHash<QString, PrinterPrice> m_prices; // by name key
+    PreparedStatement m_findPrice;
     bool m_running = false;
 };
 

@@ -953,7 +953,6 @@ void ConsoleWindow::load()
     m_currencySymbol = m_services.settings.currencySymbol();
     Visualizacion();
 
-    m_services.monitor.loadPrices();
     if (!m_services.prints.reload())
         m_services.prompts.tell(Prompts::Icon::Critical,
                                 u"No se pudo leer la lista de impresiones (Impresiones):\n"_s +

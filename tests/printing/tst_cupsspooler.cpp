@@ -152,7 +152,6 @@ private slots:
         {
             PendingPrints prints(c.store.db());
             PrintMonitor monitor({c.store.db(), *m_spooler, prints, c.actions, c.clock});
-            monitor.setPrices(m_spooler->printers());
             QSignalSpy passes(&monitor, &PrintMonitor::passFinished);
             // eta prints one job after the other, 2 s each: passes until both were seen.
             QVERIFY(eventually([&] {

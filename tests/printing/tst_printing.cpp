@@ -10,8 +10,8 @@ using namespace kestrel;
 
 namespace {
 
-// Printers "HP" (0,50 a page; from 10 pages 20 % off) and "Epson" (no price row) on a scripted
-// spooler; "Laser" is priced but not installed.
+// Printers "HP" (0,50 a page; from 10 pages 20 % off), "Epson" (no price row) and "Laser" (1 a
+// page, priced after the console started) on a scripted spooler.
 struct Counter : test::CounterServices {
     test::ScriptedSpooler spooler;
     PendingPrints prints{store.db()};
@@ -20,13 +20,12 @@ struct Counter : test::CounterServices {
     Counter()
     {
         store.exec(u"INSERT INTO Impresoras (nombre, valorporprint, cantdest, pordesct) VALUES "
-                   u"('hp', 0.5, 10, 20), ('HP', 9, 0, 0), ('Laser', 1, 0, 0)"_s);
-        monitor.setPrices({u"HP"_s, u"Epson"_s});
+                   u"('hp', 0.5, 10, 20), ('HP', 9, 0, 0)"_s);
     }
     // One pass with these queues, waited for.
     bool pass(const QHash<QString, std::vector<SpoolJob>>& queues)
     {
-        spooler.set({u"HP"_s, u"Epson"_s, u"Gone"_s}, queues);
+        spooler.set({u"HP"_s, u"Epson"_s, u"Gone"_s, u"Laser"_s}, queues);
         QSignalSpy done(&monitor, &PrintMonitor::passFinished);
         monitor.Obtener_Impresoras2();
         return done.wait(5000);
@@ -85,19 +84,24 @@ private slots:
         QVERIFY(c.pass({{u"HP"_s, {job(7, printing), job(8, JobStatus::Spooling)}},
                         {u"Epson"_s, {job(7, printing, false, 2)}}}));
         // The same job grows and is seen again; job 8 starts printing; a long job gets the
-        // discount. "Gone" cannot be read and is skipped.
+        // discount. "Gone" cannot be read and is skipped. A price set while the console runs
+        // counts from the next job.
+        QVERIFY(
+            c.store.exec(u"INSERT INTO Impresoras (nombre, valorporprint) VALUES ('LASER', 1)"_s));
         QVERIFY(c.pass({{u"HP"_s, {job(7, printing, false, 9), job(8, printing, false, 10)}},
-                        {u"Epson"_s, {job(7, printing, false, 2)}}}));
-        const QString listed = u"HP:\\\\PC03:3:1,5:7 Epson:\\\\PC03:2:0:7 HP:\\\\PC03:10:4:8"_s;
+                        {u"Epson"_s, {job(7, printing, false, 2)}},
+                        {u"Laser"_s, {job(4, printing, false, 2)}}}));
+        const QString listed = u"HP:\\\\PC03:3:1,5:7 Epson:\\\\PC03:2:0:7 HP:\\\\PC03:10:4:8 "
+                               u"Laser:\\\\PC03:2:2:4"_s;
         QCOMPARE(c.listed(), listed);
         QCOMPARE(c.stored(), u"HP:\\\\PC03:3:1:1,50:2026-12-04:09:05:03:7 "
                              u"Epson:\\\\PC03:2:1:0,00:2026-12-04:09:05:03:7 "
-                             u"HP:\\\\PC03:10:1:4,00:2026-12-04:09:05:03:8"_s);
+                             u"HP:\\\\PC03:10:1:4,00:2026-12-04:09:05:03:8 "
+                             u"Laser:\\\\PC03:2:1:2,00:2026-12-04:09:05:03:4"_s);
         // A restart reads the same jobs back, in table order, with the amounts as stored.
         QVERIFY(c.prints.reload());
-        QCOMPARE(c.listed(),
-                 u"HP:\\\\PC03:3:1,50:7 Epson:\\\\PC03:2:0,00:7 HP:\\\\PC03:10:4,00:8"_s);
-        QCOMPARE(c.monitor.priceOf(u"Laser"_s).perPage, 0.0); // not installed at start
+        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,50:7 Epson:\\\\PC03:2:0,00:7 HP:\\\\PC03:10:4,00:8 "
+                             u"Laser:\\\\PC03:2:2,00:4"_s);
     }
 
     void removeTakesOneJobClearTakesAll()

@@ -37,7 +37,8 @@ QVariant stored(const QString& s)
     return s.isNull() ? QVariant(QString::fromLatin1("")) : QVariant(s);
 }
 
-// An amount text as the number stored: rounded to the two decimals it shows.
+// An amount or rate text as the number stored: rounded to the two decimals it shows, never the
+// single-precision value widened (0,6 is stored 0.6, not 0.6000000238418579).
 double storedAmount(const QString& s)
 {
     return parseNumber(normalizeAmount(s)).value_or(0.0);
@@ -124,7 +125,7 @@ QVariantList CyberStore::persistedValues(Station& s)
             stored(s.modo),
             storedAmount(s.sub),
             stored(s.usuario),
-            double(parseSingle(s.LSTTARBAS).value_or(0.0f)),
+            storedAmount(s.LSTTARBAS),
             stored(s.LSTCLWA),
             stored(s.vartipex),
             stored(s.vartipex2),

@@ -166,6 +166,9 @@ void TestRequests::requests()
     QCOMPARE(c.stations.at(1), changed(before[1], r.after));
     QVERIFY(c.stations.at(0) == before[0] && c.stations.at(2) == before[2]);
     QCOMPARE(c.stored(), c.stations.at(1));
+    // The rate is stored as it shows, without the noise of its single-precision value.
+    QCOMPARE(c.store.scalar(u"SELECT TARIFBAS FROM CYBER WHERE PC = 'PC02'"_s).toDouble(),
+             parseNumber(c.stations.at(1).LSTTARBAS).value_or(0.0));
     QCOMPARE(c.accounts(), accounts);
     QCOMPARE(c.links.sentTo(1), r.sent.isEmpty() ? QStringList() : QStringList{r.sent});
     QCOMPARE(c.links.sent.size(), r.sent.isEmpty() ? 0 : 1);

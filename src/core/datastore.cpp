@@ -2,14 +2,19 @@
 
 #include "names.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 
 #include <atomic>
+#include <cerrno>
+
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -26,11 +31,80 @@ const QString Whole = u"INTEGER"_s;
 const QString Flag = u"INTEGER NOT NULL DEFAULT 0"_s;
 const QString Key = u"INTEGER PRIMARY KEY AUTOINCREMENT"_s;
 
+// A command that puts `path` aside under a new name: nothing is ever deleted, and `mv -n`
+// never replaces a file that is there already.
+QString moveAsideCommand(const QString& path, const QString& why)
+{
+    const QString aside =
+        path + u'.' + why + u'-' + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    return u"  mv -n \""_s + QDir::toNativeSeparators(path) + u"\" \""_s +
+           QDir::toNativeSeparators(aside) + u'"';
+}
+
+// How to make a new store where `path` is: --init-db makes a file only where there is none, so
+// a file that is there (empty, foreign, of an older layout) is first put aside.
 QString howToCreate(const QString& path)
 {
+    const QString init = u"  kestrel --init-db --data-dir \""_s +
+                         QDir::toNativeSeparators(QFileInfo(path).absolutePath()) + u'"';
+    if (!QFileInfo::exists(path))
+        return u"\n\nPara crear una base de datos nueva ejecute:\n"_s + init;
+    return u"\n\nPara crear una base de datos nueva, aparte primero este archivo (no se borra "
+           u"nada):\n"_s +
+           moveAsideCommand(path, u"apartada"_s) + u"\ny luego ejecute:\n"_s + init;
+}
+
+// The newest archive beside the store ("Nueva Base de datos" writes Database_D_M_YYYY.mdb).
+QString newestArchive(const QString& path)
+{
+    const QDir dir = QFileInfo(path).absoluteDir();
+    static const QRegularExpression name(u"^Database_(\\d{1,2})_(\\d{1,2})_(\\d{4})\\.mdb$"_s);
+    QString newest;
+    QDate newestDate;
+    for (const QString& file : dir.entryList({u"Database_*.mdb"_s}, QDir::Files)) {
+        const QRegularExpressionMatch m = name.match(file);
+        const QDate date = m.hasMatch() ? QDate(m.captured(3).toInt(), m.captured(2).toInt(),
+                                                m.captured(1).toInt())
+                                        : QDate();
+        if (date.isValid() && (!newestDate.isValid() || date > newestDate)) {
+            newestDate = date;
+            newest = dir.filePath(file);
+        }
+    }
+    return newest;
+}
+
+// What to do with a damaged store: put it aside and put the last archive or a backup in its
+// place. Nothing is deleted.
+QString howToRestore(const QString& path)
+{
+    const QString archive = newestArchive(path);
+    QString text = u"\n\nNo se usa ni se modifica. Restaure la última copia: el archivo "
+                   u"Database_D_M_AAAA.mdb más reciente de esta carpeta (lo deja «Nueva Base de "
+                   u"datos») o una copia de seguridad. Cierre Kestrel, aparte el archivo dañado "
+                   u"(no se borra nada):\n"_s +
+                   moveAsideCommand(path, u"dañada"_s) + u"\ny copie la copia en su lugar:\n"_s;
+    const QString source = archive.isEmpty() ? u"COPIA.mdb"_s : QDir::toNativeSeparators(archive);
+    return text + u"  cp -n \""_s + source + u"\" \""_s + QDir::toNativeSeparators(path) + u'"';
+}
+
+// Kestrel writes beside its store: the WAL journal (Database.mdb-wal, -shm) and its lock file.
+// Without write permission on the folder SQLite cannot open a WAL store at all, and would say
+// so in words that point elsewhere.
+std::optional<QString> folderRefusal(const QString& path)
+{
     const QString dir = QFileInfo(path).absolutePath();
-    return u"\n\nPara crear una base de datos nueva ejecute:\n  kestrel --init-db --data-dir \""_s +
-           QDir::toNativeSeparators(dir) + u"\""_s;
+    if (::access(QFile::encodeName(dir).constData(), W_OK | X_OK) == 0)
+        return std::nullopt;
+    const int error = errno;
+    if (error != EACCES && error != EROFS && error != EPERM)
+        return std::nullopt;
+    return u"No se puede usar la base de datos:\n"_s + QDir::toNativeSeparators(path) +
+           u"\nNo hay permiso de escritura en la carpeta "_s + QDir::toNativeSeparators(dir) +
+           (error == EROFS ? u" (está en un disco de solo lectura)"_s : QString()) +
+           u".\nKestrel escribe ahí, junto a la base de datos, su diario (Database.mdb-wal, "
+           u"Database.mdb-shm) y Kestrel.lock. Dé permiso de escritura en esa carpeta al usuario "
+           u"que ejecuta Kestrel."_s;
 }
 
 QString quoted(const QString& identifier)
@@ -281,14 +355,25 @@ std::optional<QString> DataStore::create(const QString& path)
 
 namespace {
 
+// SQLite's primary result code of a failed statement.
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
 // Reads the layout of an open store; changes nothing.
 std::optional<QString> checkLayout(QSqlDatabase& db, const QString& path)
 {
     const QString shown = QDir::toNativeSeparators(path);
     QSqlQuery version(db);
-    if (!version.exec(u"PRAGMA user_version"_s) || !version.next())
-        return u"El archivo no es una base de datos de Kestrel:\n"_s + shown + u"\n"_s +
-               version.lastError().text() + howToCreate(path);
+    if (!version.exec(u"PRAGMA user_version"_s) || !version.next()) {
+        constexpr int NotADatabase = 26; // SQLITE_NOTADB
+        if (sqliteCode(version.lastError()) == NotADatabase)
+            return u"El archivo no es una base de datos de Kestrel:\n"_s + shown + u"\n"_s +
+                   version.lastError().text() + howToCreate(path);
+        return u"No se puede leer la base de datos:\n"_s + shown + u"\n"_s +
+               version.lastError().text();
+    }
     if (version.value(0).toInt() > DataStore::SchemaVersion)
         return u"La base de datos fue creada por una versión más nueva de Kestrel:\n"_s + shown;
 
@@ -310,6 +395,24 @@ std::optional<QString> checkLayout(QSqlDatabase& db, const QString& path)
         }
     }
     return std::nullopt;
+}
+
+// Damaged pages: a store that reads but whose structure is broken would be written every second
+// and spoil further. The quick check reads every page once (it skips comparing each index with
+// its table, the costly half of the full integrity check).
+std::optional<QString> checkPages(QSqlDatabase& db, const QString& path)
+{
+    QSqlQuery check(db);
+    check.setForwardOnly(true);
+    const bool ran = check.exec(u"PRAGMA quick_check(5)"_s);
+    QStringList problems;
+    while (ran && check.next())
+        problems << check.value(0).toString();
+    if (ran && problems == QStringList{u"ok"_s})
+        return std::nullopt;
+    const QString detail = ran ? problems.join(u'\n') : check.lastError().text();
+    return u"La base de datos está dañada:\n"_s + QDir::toNativeSeparators(path) + u"\n"_s +
+           detail + howToRestore(path);
 }
 
 std::optional<QString> applyPragmas(QSqlDatabase& db, const QString& path)
@@ -363,6 +466,8 @@ std::optional<QString> DataStore::open(const QString& path)
     if (!info.isFile() || !info.isReadable() || !info.isWritable())
         return u"No se puede abrir la base de datos (sin permiso de lectura y escritura):\n"_s +
                shown;
+    if (auto refusal = folderRefusal(path))
+        return refusal;
 
     std::optional<QString> error;
     {
@@ -377,8 +482,12 @@ std::optional<QString> DataStore::open(const QString& path)
                     db.lastError().text();
         else if (!installNameCollation(db))
             error = u"No se puede usar la base de datos (SQLite):\n"_s + shown;
+        // Everything that reads comes before the first write (the journal mode is stored in the
+        // file): a store refused here is left as it was.
         if (!error)
             error = checkLayout(db, path);
+        if (!error)
+            error = checkPages(db, path);
         if (!error)
             error = applyPragmas(db, path);
         if (!error)

@@ -42,9 +42,10 @@ public:
     // Refuses to overwrite an existing file. Returns the reason on failure.
     static std::optional<QString> create(const QString& path);
 
-    // Opens an existing store and checks its layout. Nothing is created or changed when the file
-    // is missing, unreadable or lacks a table or column; the reason comes back as a message for
-    // the operator that names the file and says how to create one.
+    // Opens an existing store and checks its layout and its pages. Nothing is created or changed
+    // when the file is missing, unreadable, damaged, lacks a table or column, or its folder
+    // cannot be written; the reason comes back as a message for the operator that names the
+    // file, the real cause and what to do (commands that put a file aside, never delete it).
     std::optional<QString> open(const QString& path);
     void close();
 

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
 
@@ -21,12 +22,33 @@ namespace kestrel {
 
 namespace {
 
+// Opens or makes the lock file. On failure errno is that of making it, which names the cause
+// (a folder without write permission), not that of the read-only try after it.
 int openLockFile(const QByteArray& name)
 {
     int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) // a read-only descriptor locks as well
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0)
+        return fd;
+    const int error = errno;
+    fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC); // a read-only descriptor locks as well
+    if (fd < 0)
+        errno = error;
     return fd;
+}
+
+// Why the lock file could not be made, in the operator's words where the cause is permission.
+QString openError(int error, const QString& path)
+{
+    const QString folder = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
+    if (error == EROFS)
+        return u"la carpeta "_s + folder + u" está en un disco de solo lectura"_s;
+    if ((error == EACCES || error == EPERM) && !QFileInfo::exists(path))
+        return u"no hay permiso de escritura en la carpeta "_s + folder;
+    if (error == EACCES || error == EPERM)
+        return u"sin permiso sobre el archivo"_s;
+    if (error == ENOENT)
+        return u"no existe la carpeta "_s + folder;
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 } // namespace
@@ -50,7 +72,7 @@ InstanceLock::Result InstanceLock::acquire(const QString& path)
         fd = openLockFile(name);
     }
     if (fd < 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+        m_error = openError(errno, path);
         return Result::Failed;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

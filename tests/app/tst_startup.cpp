@@ -11,6 +11,9 @@
 
 #include <memory>
 
+#include <grp.h>
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace kestrel;
 
@@ -45,9 +48,12 @@ private slots:
     void lockFiles();
 
 private:
-    // A console for the user whose runtime folder is `runtime`.
-    QProcess* start(const QStringList& args, const QString& runtime, bool display = true);
-    Run run(const QStringList& args, const QString& runtime, bool display = true);
+    // A console for the user whose runtime folder is `runtime`; `unprivileged`: as a user
+    // without root's right to write anywhere (nobody, when the tests run as root).
+    QProcess* start(const QStringList& args, const QString& runtime, bool display = true,
+                    bool unprivileged = false);
+    Run run(const QStringList& args, const QString& runtime, bool display = true,
+            bool unprivileged = false);
     // A console that starts and keeps running, as a café needs.
     bool keepsRunning(QProcess* console);
 
@@ -63,7 +69,8 @@ void TestStartup::initTestCase()
     QVERIFY(m_config.isValid() && m_runtime.isValid());
 }
 
-QProcess* TestStartup::start(const QStringList& args, const QString& runtime, bool display)
+QProcess* TestStartup::start(const QStringList& args, const QString& runtime, bool display,
+                             bool unprivileged)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"XDG_CONFIG_HOME"_s, m_config.path());
@@ -76,15 +83,23 @@ QProcess* TestStartup::start(const QStringList& args, const QString& runtime, bo
     else
         env.remove(u"QT_QPA_PLATFORM"_s);
     auto* p = new QProcess(this);
+    if (unprivileged && ::geteuid() == 0) {
+        p->setChildProcessModifier([] {
+            constexpr gid_t Nobody = 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+                ::_exit(99);
+        });
+    }
     p->setProcessEnvironment(env);
     p->setProcessChannelMode(QProcess::MergedChannels);
     p->start(m_binary, args);
     return p;
 }
 
-Run TestStartup::run(const QStringList& args, const QString& runtime, bool display)
+Run TestStartup::run(const QStringList& args, const QString& runtime, bool display,
+                     bool unprivileged)
 {
-    std::unique_ptr<QProcess> p(start(args, runtime, display));
+    std::unique_ptr<QProcess> p(start(args, runtime, display, unprivileged));
     const bool ended = p->waitForFinished(60000) && p->exitStatus() == QProcess::NormalExit;
     return {ended ? p->exitCode() : -1, QString::fromUtf8(p->readAll())};
 }
@@ -135,6 +150,8 @@ void TestStartup::refusedStarts_data()
         no data store    |empty    |         |yes|2|No se encuentra la base de datos
         missing column   |no column|         |yes|2|falta la columna TIEMPO en la tabla CYBER
         not a data store |garbage  |         |yes|2|no es una base de datos
+        damaged store    |damaged  |         |yes|2|está dañada
+        folder read-only |read-only|         |yes|2|No hay permiso de escritura en la carpeta
         unknown option   |store    |--verbose|yes|1|verbose
         no display       |store    |         |no |1|xvfb-run)");
 }
@@ -144,22 +161,49 @@ void TestStartup::refusedStarts()
     QFETCH(QStringList, f);
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());
-    if (f[0] == u"store"_s || f[0] == u"no column"_s)
+    if (f[0] != u"empty"_s && f[0] != u"garbage"_s) {
         QVERIFY(!DataStore::create(path).has_value());
+        QVERIFY(!DataStore().open(path).has_value()); // in WAL mode, as after any run
+    }
     if (f[0] == u"no column"_s)
         alter(path, u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s);
+    if (f[0] == u"damaged"_s)
+        QVERIFY(test::damagePages(path));
+    // The store is the user's; its folder is not (nobody may make the lock or the journal there).
+    const bool readOnly = f[0] == u"read-only"_s;
+    QTemporaryDir runtime;
+    if (readOnly) {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x5555)));
+        QVERIFY(QFile::setPermissions(runtime.path(), QFileDevice::Permissions(0x7700)));
+        QVERIFY(::geteuid() != 0 || ::chown(QFile::encodeName(runtime.path()), 65534, 65534) == 0);
+    }
     if (f[0] == u"garbage"_s) {
         QFile garbage(path);
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(4096, 'x'));
     }
+    QFile store(path);
+    const QByteArray before =
+        store.exists() && store.open(QIODevice::ReadOnly) ? store.readAll() : QByteArray();
+    store.close();
     QStringList args{u"--data-dir"_s, dir.path()};
     if (!f[1].isEmpty())
         args << f[1];
-    const Run r = run(args, m_runtime.path(), f[2] == u"yes");
+    const Run r = run(args, readOnly ? runtime.path() : m_runtime.path(), f[2] == u"yes", readOnly);
+    if (readOnly)
+        QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700));
     QCOMPARE(r.exitCode, f[3].toInt());
     QVERIFY2(r.err.contains(f[4]) && (f[3] != u"2" || r.err.contains(path)), qPrintable(r.err));
     QCOMPARE(QFile::exists(path), f[0] != u"empty"_s);
+    // A refused store is left as it was; the lock's warning names the same cause.
+    if (store.exists()) {
+        QVERIFY(store.open(QIODevice::ReadOnly));
+        QCOMPARE(store.readAll(), before);
+    }
+    QVERIFY2(!readOnly ||
+                 r.err.contains(u"no hay permiso de escritura en la carpeta "_s + dir.path()),
+             qPrintable(r.err));
 }
 
 void TestStartup::lockFiles_data()

@@ -94,44 +94,55 @@ void TestDataStore::createInMissingFolderLeavesNothing()
 
 void TestDataStore::openRefusesAndChangesNothing_data()
 {
-    QTest::addColumn<QString>("damage");  // how the store is spoilt
-    QTest::addColumn<QString>("message"); // part of the message to the operator
-    QTest::newRow("missing file") << u"remove"_s << u"No se encuentra la base de datos"_s;
-    QTest::newRow("not a database") << u"garbage"_s << u"no es una base de datos"_s;
-    QTest::newRow("empty file") << u"empty"_s << u"falta la tabla CYBER"_s;
-    QTest::newRow("missing table") << u"DROP TABLE INFORMES"_s << u"falta la tabla INFORMES"_s;
-    QTest::newRow("missing column") << u"ALTER TABLE CYBER DROP COLUMN TARFC"_s
-                                    << u"falta la columna TARFC en la tabla CYBER"_s;
-    QTest::newRow("newer layout") << u"PRAGMA user_version = 99"_s << u"versión más nueva"_s;
+    // how the store is spoilt | part of the message | part of the advice ("-" none)
+    test::addRows(R"(
+        missing file   |remove                            |No se encuentra la base de datos|--init-db
+        not a database |garbage                           |no es una base de datos         |mv -n
+        empty file     |empty                             |falta la tabla CYBER            |mv -n
+        missing table  |DROP TABLE INFORMES               |falta la tabla INFORMES         |mv -n
+        missing column |ALTER TABLE CYBER DROP COLUMN TARFC|falta la columna TARFC         |mv -n
+        newer layout   |PRAGMA user_version = 99          |versión más nueva               |-
+        damaged pages  |damage                            |está dañada                     |cp -n)");
 }
 
 void TestDataStore::openRefusesAndChangesNothing()
 {
-    QFETCH(QString, damage);
-    QFETCH(QString, message);
+    QFETCH(QStringList, f);
+    const QString& damage = f[0];
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());
-    if (damage != u"remove"_s && damage != u"garbage"_s && damage != u"empty"_s) {
+    if (damage == u"damage"_s) {
+        // A store the console has run on (in WAL mode), with an archive beside it.
+        QVERIFY(!DataStore::create(path).has_value());
+        QVERIFY(!DataStore().open(path).has_value());
+        QVERIFY(QFile::copy(path, dir.filePath(u"Database_7_9_2026.mdb"_s)));
+        QVERIFY(QFile::copy(path, dir.filePath(u"Database_30_11_2026.mdb"_s)));
+        QVERIFY(test::damagePages(path));
+    } else if (damage != u"remove"_s && damage != u"garbage"_s && damage != u"empty"_s) {
         QVERIFY(!DataStore::create(path).has_value());
         alter(path, {damage});
     } else if (damage != u"remove"_s) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
         if (damage == u"garbage"_s)
-            f.write(QByteArray("Standard Jet DB\0\0\0 not sqlite at all", 36).repeated(200));
+            file.write(QByteArray("Standard Jet DB\0\0\0 not sqlite at all", 36).repeated(200));
     }
     const QByteArray before = fileHash(path);
 
     DataStore store;
     const auto error = store.open(path);
     QVERIFY(error.has_value());
-    QVERIFY2(error->contains(message), qPrintable(*error));
+    QVERIFY2(error->contains(f[1]), qPrintable(*error));
     QVERIFY2(error->contains(path), qPrintable(*error));
     QVERIFY(!store.isOpen());
     QCOMPARE(fileHash(path), before);
     QCOMPARE(QFile::exists(path), damage != u"remove"_s);
-    if (damage == u"remove"_s)
-        QVERIFY(error->contains(u"--init-db"_s));
+    // The advice can be followed: --init-db only where no file is, nothing ever deleted.
+    QVERIFY2(f[2] == u"-"_s ? !error->contains(u"--init-db"_s) : error->contains(f[2]),
+             qPrintable(*error));
+    QVERIFY(!error->contains(u"rm "_s));
+    if (damage == u"damage"_s) // the newest archive is named
+        QVERIFY2(error->contains(dir.filePath(u"Database_30_11_2026.mdb"_s)), qPrintable(*error));
 }
 
 void TestDataStore::namesCompareIgnoringCaseForEveryLetter()

@@ -3,6 +3,7 @@
 #include "core/numbers.h"
 #include "stations/cyberstore.h"
 
+#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -24,6 +25,13 @@ void addRows(const char* table)
         QStringList f = line.trimmed().split(QRegularExpression(u"\\s*\\|\\s*"_s));
         QTest::newRow(qPrintable(f.takeFirst())) << f;
     }
+}
+
+bool damagePages(const QString& path)
+{
+    // The header's count of free pages (offset 36, big-endian) no longer matches the free list.
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) && f.seek(36) && f.write("\0\0\0\7", 4) == 4;
 }
 
 bool ScriptedPrompts::askYesNo(const QString& text)

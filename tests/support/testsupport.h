@@ -37,6 +37,10 @@ void pinCafeLocale();
 // the fields.
 void addRows(const char* table);
 
+// Spoils a store file's page accounting as a disk fault would: its tables still read, its quick
+// check fails.
+bool damagePages(const QString& path);
+
 // Prompts answered from a script. Every question and notice is recorded; a question with no
 // scripted answer is answered No.
 class ScriptedPrompts final : public Prompts {

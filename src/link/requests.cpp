@@ -117,6 +117,14 @@ bool RequestDispatcher::accountLogin(int index, const QString& user, const QStri
     const QVariant rate = q.value(3);
     q.finish();
 
+    // While the account is held every login is refused alike, the right password too, so a
+    // guesser learns nothing.
+    const QDateTime now = m_services.clock.now();
+    if (m_guard.held(user, now)) {
+        link.SENDGEN(index, u"MSGBOX3"_s, WrongLogin);
+        return false;
+    }
+
     if (!time) {
         link.SENDGEN(index, u"MSGBOX3"_s, NoCredit);
         return false;
@@ -127,8 +135,15 @@ bool RequestDispatcher::accountLogin(int index, const QString& user, const QStri
             return false;
     if (!storedPassword.toString().isEmpty() && storedPassword.toString() != password) {
         link.SENDGEN(index, u"MSGBOX3"_s, WrongLogin);
+        if (const qint64 hold = m_guard.failed(user, now))
+            m_services.messages.add(
+                m_services.stations.at(index).pc, now.time(),
+                u"Cuenta «%1» retenida %2 min: %3 contraseñas incorrectas"_s.arg(user)
+                    .arg(hold / 60000)
+                    .arg(LoginGuard::MaxFailures));
         return false;
     }
+    m_guard.succeeded(user);
 
     const QString zero = formatAmount(0);
     const float hourly = float(storedAmount(rate).value_or(0.0));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/preparedstatement.h"
+#include "link/loginguard.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -20,7 +21,8 @@ class StationTable;
 // cut at the separator. Nothing the agent sends is trusted: a message with a missing field or
 // from a station that is not listed is ignored as a whole, extra fields are ignored, and names
 // reach the store only as bound values. A start press, an account login and a logout change the
-// station's session: each is written at once as one action, like the operator's.
+// station's session: each is written at once as one action, like the operator's. Wrong account
+// passwords are counted (LoginGuard): an account under guess is held, and the operator told.
 class RequestDispatcher final : public QObject {
     Q_OBJECT
 public:
@@ -54,6 +56,7 @@ private:
     Services m_services;
     PreparedStatement m_findAccount;
     PreparedStatement m_setPassword;
+    LoginGuard m_guard;
 };
 
 } // namespace kestrel

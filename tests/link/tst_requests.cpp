@@ -86,6 +86,7 @@ private slots:
     void commands_data();
     void commands();
     void sendingAndChat();
+    void passwordGuessingHoldsTheAccount();
     void commandEnabling_data();
     void commandEnabling();
 };
@@ -281,6 +282,49 @@ void TestRequests::sendingAndChat()
     QCOMPARE(dropped.count(), 3);
     c.commands.clearMessages();
     QVERIFY(c.messages.rows().isEmpty());
+}
+
+// Five wrong passwords in ten minutes, from any station and in any letter case, hold the account
+// for a minute, then two; the right password is refused alike meanwhile, other accounts are not
+// held, and the operator is told once per hold.
+void TestRequests::passwordGuessingHoldsTheAccount()
+{
+    Counter c;
+    const QString wrong = u"MSGBOX3#LVX#Usuario/Contraseña INCORRECTA#LVXF#"_s;
+    const auto login = [&](int station, const QString& user, const QString& password) {
+        c.links.sent.clear();
+        c.requests.dispatch(station, u"GETSTART#LVX#"_s + user + u"#LVX#"_s + password);
+        return c.links.sentTo(station).value(0, c.stations.at(station).usuario);
+    };
+    const auto later = [&](int seconds) { c.clock.set(c.clock.now().addSecs(seconds)); };
+    const auto guess = [&](int times) {
+        for (int i = 0; i < times; ++i) {
+            QCOMPARE(login(i % 3, i % 2 ? u"ANA"_s : u"ana"_s, u"%1"_s.arg(i, 4, 10, QChar(u'0'))),
+                     wrong);
+            later(10);
+        }
+    };
+    guess(4);
+    later(LoginGuard::WindowMs / 1000 - 30); // the first two guesses are out of the window
+    guess(4);
+    QVERIFY(c.messages.rows().isEmpty());
+    guess(1);
+    QCOMPARE(c.messages.rows().value(0),
+             (MessageList::Row{u"PC01"_s, u"9:15:53"_s,
+                               u"Cuenta «ana» retenida 1 min: 5 contraseñas incorrectas"_s}));
+    QCOMPARE(login(1, u"ana"_s, u"Clave"_s), wrong);
+    QCOMPARE(login(2, u"muñoz"_s, u"Ñu"_s), u"muñoz"_s); // another account is not held
+    later(LoginGuard::FirstHoldMs / 1000 - 11);
+    QCOMPARE(login(1, u"ana"_s, u"Clave"_s), wrong);
+    later(1);
+    guess(5); // the second hold lasts twice as long
+    QCOMPARE(c.messages.rows().size(), 2);
+    QVERIFY(c.messages.rows().last().mensaje.contains(u"retenida 2 min"_s));
+    later(2 * LoginGuard::FirstHoldMs / 1000 - 11);
+    QCOMPARE(login(1, u"ana"_s, u"Clave"_s), wrong);
+    later(1);
+    QCOMPARE(login(1, u"ana"_s, u"Clave"_s), u"ana"_s);
+    QCOMPARE(c.messages.rows().size(), 2);
 }
 
 void TestRequests::commandEnabling_data()

@@ -32,8 +32,14 @@ QString text(const QSqlQuery& q, int column)
 }
 
 // RFC 4180: a field holding the separator, a quote or a line break is quoted, quotes doubled.
-QString csvField(const QString& value, QChar separator)
+// A text that a spreadsheet would take for a formula (customers name their accounts, and names
+// reach the journal) gets a leading apostrophe, so it shows as the text it is; amounts are
+// numbers and stay as they are.
+QString csvField(QString value, QChar separator, bool text = true)
 {
+    static const QString formulaStarts = u"=+-@\t\r"_s;
+    if (text && !value.isEmpty() && formulaStarts.contains(value.front()))
+        value.prepend(u'\'');
     if (!value.contains(separator) && !value.contains(u'"') && !value.contains(u'\n') &&
         !value.contains(u'\r'))
         return value;
@@ -169,10 +175,11 @@ QString Report::csvText(const QLocale& regional) const
     QLocale locale = regional;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     const QChar separator = locale.decimalPoint() == u","_s ? u';' : u',';
+    constexpr int AmountColumn = 5;
     auto line = [separator](const QStringList& fields) -> QString {
         QStringList out;
-        for (const QString& f : fields)
-            out << csvField(f, separator);
+        for (qsizetype i = 0; i < fields.size(); ++i)
+            out << csvField(fields[i], separator, i != AmountColumn);
         return out.join(separator) + u"\r\n"_s;
     };
     QString csv =

@@ -197,9 +197,9 @@ private slots:
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("total");
         QTest::newRow("decimal comma")
-            << QLocale(u"es_EC"_s) << u";"_s << u"1234,50"_s << u"1244,50"_s;
+            << QLocale(u"es_EC"_s) << u";"_s << u"1234,50"_s << u"1224,50"_s;
         QTest::newRow("decimal point")
-            << QLocale(u"en_US"_s) << u","_s << u"1234.50"_s << u"1244.50"_s;
+            << QLocale(u"en_US"_s) << u","_s << u"1234.50"_s << u"1224.50"_s;
     }
     void csvReadBack()
     {
@@ -212,8 +212,10 @@ private slots:
         x.store.exec(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, DESCRIP, OPERADOR) "
                      u"VALUES ('2026-12-06', '12:00:00', 1234.5, ?, ?, 'Luis')"_s,
                      {u"a,b"_s, odd});
-        x.store.exec(u"INSERT INTO INFORMES (FECHA, VALOR, DESCRIP) VALUES "
-                     u"('2026-12-06', NULL, 'x'), ('2026-12-06', 10, 'y')"_s);
+        // Texts a spreadsheet would run as formulas; a negative amount.
+        x.store.exec(u"INSERT INTO INFORMES (FECHA, VALOR, DESCRIP, USER, PC) VALUES "
+                     u"('2026-12-06', NULL, '=1+1', '@A1', '\tPC'), "
+                     u"('2026-12-06', -10, '-2+3', '+57 1', char(13) || 'x')"_s);
         QVERIFY(x.report.runCustom(QDate(2026, 12, 6), QDate(2026, 12, 6), u"Todos"_s));
         QTemporaryDir dir;
         const QString path = dir.filePath(u"informe.csv"_s);
@@ -228,7 +230,9 @@ private slots:
         QCOMPARE(
             rows[1],
             (QStringList{u"6/12/2026"_s, u"12:00:00"_s, odd, u"a,b"_s, {}, amount, u"Luis"_s}));
-        QCOMPARE(rows[2][5], QString());
+        QCOMPARE(rows[2].mid(2, 4), (QStringList{u"'=1+1"_s, u"'@A1"_s, u"'\tPC"_s, {}}));
+        QCOMPARE(rows[3].mid(2, 4), (QStringList{u"'-2+3"_s, u"'+57 1"_s, u"'\rx"_s,
+                                                 separator == u";"_s ? u"-10,00"_s : u"-10.00"_s}));
         QCOMPARE(rows[4], (QStringList{u"Total"_s, {}, {}, {}, {}, total, {}}));
     }
 

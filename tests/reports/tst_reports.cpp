@@ -3,12 +3,14 @@
 #include "ui/reportprinter.h"
 #include "ui/reportswindow.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QCalendarWidget>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedBarSeries>
 #include <QTableView>
 #include <QTest>
@@ -234,8 +236,9 @@ private slots:
 
     void pdfPages_data()
     {
-        test::addRows(
-            "empty|0|1\nalmost a page|39|1\ntotal on its own page|40|2\nfive hundred|500|13");
+        // rows | pages | how many of them have a description of several lines
+        test::addRows("empty|0|1|0\nalmost a page|39|1|0\ntotal on its own page|40|2|0\n"
+                      "five hundred|500|13|0\nwrapped cell takes lines|39|2|1");
     }
     void pdfPages()
     {
@@ -243,8 +246,11 @@ private slots:
         Fixture x;
         x.store.exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
                      u"INSERT INTO INFORMES (FECHA, HORA, VALOR, DESCRIP, OPERADOR) SELECT "
-                     u"'2027-02-01', '10:00:00', i, 'fila ' || i, 'Marta' FROM n WHERE i > 0"_s,
-                     {f[0].toInt()});
+                     u"'2027-02-01', '10:00:00', i, CASE WHEN i <= ? THEN ? ELSE 'fila ' || i "
+                     u"END, 'Marta' FROM n WHERE i > 0"_s,
+                     {f[0].toInt(), f[2].toInt(),
+                      u"Muñoz, \"el Flaco\": recarga de tiempo, dos impresiones a color y una "
+                      u"copia de la cédula por los dos lados"_s});
         QVERIFY(x.report.runDaily(QDate(2027, 2, 1), true));
         QCOMPARE(int(x.report.rows().size()), f[0].toInt());
         QTemporaryDir dir;
@@ -255,6 +261,34 @@ private slots:
         const QByteArray pdf = file.readAll();
         const int pages = int(pdf.count("/Type /Page")) - int(pdf.count("/Type /Pages"));
         QCOMPARE(pages, f[1].toInt());
+    }
+
+    void wrappedCells_data()
+    {
+        // text ("\n" a line break) | cell width in pixels | lines
+        test::addRows(R"(
+    fits                |Café|200|1
+    empty               ||50|1
+    line break kept     |uno\ndos|200|2
+    words over lines    |Muñoz, "el Flaco": recarga de tiempo y dos impresiones a color|90|>1
+    word longer than cell|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOP|60|>1
+    )");
+    }
+    void wrappedCells()
+    {
+        QFETCH(QStringList, f);
+        const QString text = QString(f[0]).replace(u"\\n"_s, u"\n"_s);
+        QImage page(400, 400, QImage::Format_RGB32);
+        QFont font;
+        font.setPixelSize(12);
+        const double width = f[1].toDouble();
+        const QStringList lines = ReportPrinter::wrapped(text, font, &page, width);
+        const QFontMetricsF metrics(font, &page);
+        for (const QString& line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+        const QRegularExpression blanks(u"\\s"_s);
+        QCOMPARE(lines.join(QString()).remove(blanks), QString(text).remove(blanks)); // all there
+        QVERIFY(f[2] == u">1"_s ? lines.size() > 1 : lines.size() == f[2].toInt());
     }
 
     void window()

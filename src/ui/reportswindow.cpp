@@ -17,6 +17,7 @@
 #include <QDateEdit>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -338,12 +339,13 @@ void ReportsWindow::fitAmountColumn()
         }
     }
     const QString widest = formatAmount(negative ? -largest : largest);
-    // The cell's text margins, as the grid's items draw them, and its grid line.
-    const int margins =
-        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1) + 1;
-    m_grid->setColumnWidth(
-        AmountColumn,
-        std::max(AmountWidth, m_grid->fontMetrics().horizontalAdvance(widest) + margins));
+    // As the grid's items measure and draw it: the text's own width rounded up, a margin each
+    // side, the grid line, and a pixel of air either side.
+    const int text =
+        int(std::ceil(QFontMetricsF(m_grid->font(), m_grid).horizontalAdvance(widest)));
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1;
+    const int width = text + 2 * margin + (m_grid->showGrid() ? 1 : 0) + 2;
+    m_grid->setColumnWidth(AmountColumn, std::max(AmountWidth, width));
 }
 
 QFont ReportsWindow::chartLabelsFont() const

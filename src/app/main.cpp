@@ -46,8 +46,13 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Kestrel, consola del operador de cibercafé."_s);
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own help and version options are described in English even with its Spanish
+    // translation loaded: these say it in Spanish, with the translation's words.
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Muestra esta ayuda."_s);
+    const QCommandLineOption version({u"v"_s, u"version"_s},
+                                     u"Muestra la información de versión."_s);
+    parser.addOption(help);
+    parser.addOption(version);
     const QCommandLineOption dataDir(u"data-dir"_s,
                                      u"Carpeta de la base de datos (Database.mdb)."_s, u"DIR"_s);
     const QCommandLineOption initDb(u"init-db"_s, u"Crea una base de datos nueva y termina."_s);
@@ -60,9 +65,9 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
         printErr(parser.errorText() + u"\n\n"_s + parser.helpText());
         return std::nullopt;
     }
-    if (parser.isSet(u"help"_s))
+    if (parser.isSet(help))
         parser.showHelp(Ok);
-    if (parser.isSet(u"version"_s))
+    if (parser.isSet(version))
         parser.showVersion();
     if (!parser.positionalArguments().isEmpty() || (parser.isSet(demo) && !parser.isSet(initDb))) {
         printErr(parser.helpText());
@@ -128,10 +133,12 @@ void setIdentity()
 
 int main(int argc, char** argv)
 {
-    // Creating a data store and the help need no window.
+    // Creating a data store and the help need no window. Qt's own lines of the help and its
+    // refusals of an option speak Spanish too: the translation comes before the parsing.
     if (wantsInit(argc, argv)) {
         QCoreApplication app(argc, argv);
         setIdentity();
+        installSpanishTranslation();
         const auto options = parseOptions(app);
         if (!options)
             return Refused;

@@ -13,6 +13,8 @@
 #include <QSqlQuery>
 #include <QTime>
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
@@ -203,30 +205,111 @@ std::optional<QString> Report::saveCsv(const QString& path, const QLocale& local
     return std::nullopt;
 }
 
-ReportSeries Report::series() const
+ChartBars::ChartBars(QDate first, QDate last, int maxBars) : m_first(first), m_last(last)
+{
+    for (BarSpan span : {BarSpan::Day, BarSpan::Week, BarSpan::Month}) {
+        m_span = span;
+        if (count() <= maxBars)
+            return;
+    }
+    m_span = BarSpan::Year;
+}
+
+int ChartBars::count() const
+{
+    if (!m_first.isValid() || !m_last.isValid() || m_last < m_first)
+        return 0;
+    return int(unit(m_last) - unit(m_first) + 1);
+}
+
+qint64 ChartBars::unit(QDate day) const
+{
+    switch (m_span) {
+    case BarSpan::Hour:
+    case BarSpan::Day:
+        break;
+    case BarSpan::Week:
+        // Julian day 0 was a Monday: a Monday's number divides by 7.
+        return day.addDays(1 - day.dayOfWeek()).toJulianDay() / 7;
+    case BarSpan::Month:
+        return qint64(day.year()) * 12 + day.month() - 1;
+    case BarSpan::Year:
+        return day.year();
+    }
+    return day.toJulianDay();
+}
+
+int ChartBars::barOf(QDate day) const
+{
+    if (!day.isValid() || day < m_first || day > m_last)
+        return -1;
+    return int(unit(day) - unit(m_first));
+}
+
+QString ChartBars::label(int bar) const
+{
+    const auto shown = [](QDate day) { return Journal::shownDate(Journal::dateText(day)); };
+    switch (m_span) {
+    case BarSpan::Hour:
+    case BarSpan::Day:
+        break;
+    case BarSpan::Week: {
+        const QDate monday = m_first.addDays(1 - m_first.dayOfWeek() + 7 * qint64(bar));
+        const QDate from = std::max(monday, m_first);
+        const QDate to = std::min(monday.addDays(6), m_last);
+        return from == to ? shown(from) : shown(from) + u" – "_s + shown(to);
+    }
+    case BarSpan::Month: {
+        const QDate month = QDate(m_first.year(), m_first.month(), 1).addMonths(bar);
+        return QLocale().standaloneMonthName(month.month()) + u' ' + QString::number(month.year());
+    }
+    case BarSpan::Year:
+        return QString::number(m_first.year() + bar);
+    }
+    return shown(m_first.addDays(bar));
+}
+
+namespace {
+
+// The days of a longer report's chart: from the first day with rows to the last (days between
+// without rows show as gaps).
+ChartBars barsOf(const std::vector<ReportRow>& rows, int maxBars)
+{
+    return {QDate::fromString(rows.front().fecha, Qt::ISODate),
+            QDate::fromString(rows.back().fecha, Qt::ISODate), maxBars};
+}
+
+} // namespace
+
+BarSpan Report::barSpan(int maxBars) const
+{
+    if (m_query.from == m_query.to)
+        return BarSpan::Hour;
+    return m_rows.empty() ? BarSpan::Day : barsOf(m_rows, maxBars).span();
+}
+
+ReportSeries Report::series(int maxBars) const
 {
     ReportSeries s;
-    s.perHour = m_query.from == m_query.to;
-    QDate first;
-    if (s.perHour) {
+    s.span = barSpan(maxBars);
+    std::optional<ChartBars> bars;
+    if (s.span == BarSpan::Hour) {
         for (int h = 0; h < 24; ++h)
             s.categories << u"%1"_s.arg(h, 2, 10, QChar(u'0'));
     } else if (!m_rows.empty()) {
-        // From the first day with rows to the last: days between without rows show as gaps.
-        first = QDate::fromString(m_rows.front().fecha, Qt::ISODate);
-        const QDate last = QDate::fromString(m_rows.back().fecha, Qt::ISODate);
-        for (QDate d = first; d.isValid() && d <= last; d = d.addDays(1))
-            s.categories << Journal::shownDate(Journal::dateText(d));
+        bars = barsOf(m_rows, maxBars);
+        for (int b = 0; b < bars->count(); ++b)
+            s.categories << bars->label(b);
     }
 
     QHash<QString, int> stackOf;   // by the name's key: "MARTA" and "Marta" stack together
     QHash<QString, int> stackAsIs; // by the name as written, to fold each spelling once
     std::vector<std::vector<Money>> sums;
     QString lastFecha;
-    qint64 lastDay = -1;
+    int lastBar = -1;
     for (const ReportRow& r : m_rows) {
         qint64 category = -1;
-        if (s.perHour) {
+        if (!bars) {
             const QTime time = QTime::fromString(r.hora, u"HH:mm:ss"_s);
             if (time.isValid())
                 category = time.hour();
@@ -234,10 +317,9 @@ ReportSeries Report::series() const
             // Rows come by day: a day's date is read once.
             if (r.fecha != lastFecha) {
                 lastFecha = r.fecha;
-                const QDate day = QDate::fromString(r.fecha, Qt::ISODate);
-                lastDay = day.isValid() && first.isValid() ? first.daysTo(day) : -1;
+                lastBar = bars->barOf(QDate::fromString(r.fecha, Qt::ISODate));
             }
-            category = lastDay;
+            category = lastBar;
         }
         // A row without a readable time (a new account's) counts in the total, not on the chart.
         if (category < 0 || category >= s.categories.size())

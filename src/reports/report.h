@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -30,10 +31,37 @@ struct ReportRow {
     Money amount; // what the row adds to the total (Report::rowAmount)
 };
 
-// The amounts of a report for its chart: one stack per operator, one bar per hour of the day
-// (a report of one day) or per day (a longer period).
+// What one bar of a report's chart holds.
+enum class BarSpan { Hour, Day, Week, Month, Year };
+
+// The bars of a chart over the days from `first` to `last`: a day each when they fit in
+// `maxBars`, else a week (Monday to Sunday), a month or a year, the first whose bars fit (years
+// when none do). A bar at either end holds only the days inside the period; its label names the
+// days it holds.
+class ChartBars final {
+public:
+    ChartBars(QDate first, QDate last, int maxBars);
+
+    BarSpan span() const { return m_span; }
+    int count() const;
+    // The bar that holds `day`; -1 outside the period.
+    int barOf(QDate day) const;
+    // "4/12/2026"; "1/12/2026 – 7/12/2026" (a week); "diciembre 2026"; "2026".
+    QString label(int bar) const;
+
+private:
+    // The span's count since a fixed start: days, weeks, months or years.
+    qint64 unit(QDate day) const;
+
+    QDate m_first;
+    QDate m_last;
+    BarSpan m_span = BarSpan::Day;
+};
+
+// The amounts of a report for its chart: one stack per operator, one bar per hour of the day (a
+// report of one day) or per day, week, month or year of a longer period (ChartBars).
 struct ReportSeries {
-    bool perHour = true;
+    BarSpan span = BarSpan::Hour;
     QStringList categories;
     QStringList operators; // in order of their first row; "(sin operador)" for rows without one
     std::vector<std::vector<double>> amounts; // [operator][category]
@@ -102,7 +130,10 @@ public:
     // Nothing on success, else why not.
     std::optional<QString> saveCsv(const QString& path, const QLocale& locale = QLocale()) const;
 
-    ReportSeries series() const;
+    // The chart's amounts, in at most `maxBars` bars where the period is longer than a day.
+    ReportSeries series(int maxBars = std::numeric_limits<int>::max()) const;
+    // What a bar of series(maxBars) holds, without adding up the amounts.
+    BarSpan barSpan(int maxBars) const;
 
     // The calendar's months: January goes back to December of the year before and back.
     static QDate previousMonth(QDate firstOfMonth);

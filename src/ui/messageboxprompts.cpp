@@ -35,14 +35,15 @@ QMessageBox::Icon boxIcon(Prompts::Icon icon)
 
 void speakSpanish(QMessageBox& box)
 {
-    // Qt's Spanish translation says the same; this holds where it is not installed.
+    // Qt's Spanish translation says the same; this holds where it is not installed. The
+    // underlined letter answers the box from the keyboard: S for Sí, N for No.
     const struct {
         QMessageBox::StandardButton button;
         const char16_t* text;
-    } texts[] = {{QMessageBox::Yes, u"Sí"},
-                 {QMessageBox::No, u"No"},
-                 {QMessageBox::Ok, u"Aceptar"},
-                 {QMessageBox::Cancel, u"Cancelar"}};
+    } texts[] = {{QMessageBox::Yes, u"&Sí"},
+                 {QMessageBox::No, u"&No"},
+                 {QMessageBox::Ok, u"&Aceptar"},
+                 {QMessageBox::Cancel, u"&Cancelar"}};
     for (const auto& t : texts) {
         if (QAbstractButton* b = box.button(t.button))
             b->setText(QString::fromUtf16(t.text));

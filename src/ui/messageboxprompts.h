@@ -8,8 +8,8 @@ class QMessageBox;
 
 namespace kestrel {
 
-// Gives a message box's standard buttons their Spanish texts: "Sí", "No", "Aceptar",
-// "Cancelar".
+// Gives a message box's standard buttons their Spanish texts with their keys: "&Sí", "&No",
+// "&Aceptar", "&Cancelar" (the box takes the letter alone, S answers Sí).
 void speakSpanish(QMessageBox& box);
 
 // Loads Qt's own Spanish translation (message box buttons, the context menus of text boxes)

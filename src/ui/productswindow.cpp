@@ -113,6 +113,8 @@ ProductsWindow::ProductsWindow(Catalogue& catalogue, const OperatorSession& sess
     connect(m_articulo, &QLineEdit::returnPressed, this, [this] {
         if (m_catalogue.find(m_articulo->text()))
             showCurrent();
+        else if (const Product* p = m_catalogue.current(); p && !m_catalogue.adding())
+            m_articulo->setText(p->articulo); // else "Guardar" would rename it to the search
     });
     connect(m_grid, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (m_filling || row < 0)

@@ -15,7 +15,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QEvent>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,9 +26,12 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedBarSeries>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QValueAxis>
+
+#include <cmath>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -175,14 +180,17 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setStretchLastSection(true);
-    // Narrow enough that every column shows beside the chart on a 1024x768 screen.
+    m_grid->setWordWrap(false); // a row is one line; an amount is never split
+    // Narrow enough that every column shows beside the chart on a 1024x768 screen; the amounts'
+    // column is fitted to them on each fill.
     for (const auto& [column, width] :
-         {std::pair{0, 80}, {1, 64}, {2, 130}, {3, 76}, {4, 48}, {5, 60}})
+         {std::pair{0, 80}, {1, 64}, {2, 130}, {3, 76}, {4, 48}, {AmountColumn, AmountWidth}})
         m_grid->setColumnWidth(column, width);
     m_chart = new QChartView(this);
     m_chart->setObjectName(u"grafico"_s);
     m_chart->setRenderHint(QPainter::Antialiasing);
     m_chart->setMinimumWidth(320);
+    m_chart->installEventFilter(this);
     auto* split = new QSplitter(this);
     split->addWidget(m_grid);
     split->addWidget(m_chart);
@@ -234,6 +242,7 @@ void ReportsWindow::prepareDaily()
     setWindowTitle(u"Informe Diario"_s);
     m_customPanel->hide();
     m_calendarPanel->hide();
+    m_dailyPanel->show();
     m_report.refresh();
     fill();
 }
@@ -242,8 +251,8 @@ void ReportsWindow::prepareCustom()
 {
     setWindowTitle(u"Informe Personalizado"_s);
     m_calendarPanel->hide();
+    m_dailyPanel->hide();
     m_customPanel->show();
-    m_customPanel->raise();
     m_report.refresh();
     fill();
 }
@@ -314,15 +323,65 @@ void ReportsWindow::fill()
 {
     m_model->reset();
     m_total->setText(m_report.totalText());
+    fitAmountColumn();
     redrawChart();
+}
+
+// The widest amount has the most digits: the largest one, with a sign when any is negative.
+void ReportsWindow::fitAmountColumn()
+{
+    double largest = 0;
+    bool negative = false;
+    for (const ReportRow& r : m_report.rows()) {
+        if (r.valor) {
+            largest = std::max(largest, std::abs(*r.valor));
+            negative = negative || *r.valor < 0;
+        }
+    }
+    const QString widest = formatAmount(negative ? -largest : largest);
+    // As the grid's items measure and draw it: the text's own width rounded up, a margin each
+    // side, the grid line, and a pixel of air either side.
+    const int text =
+        int(std::ceil(QFontMetricsF(m_grid->font(), m_grid).horizontalAdvance(widest)));
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_grid) + 1;
+    const int width = text + 2 * margin + (m_grid->showGrid() ? 1 : 0) + 2;
+    m_grid->setColumnWidth(AmountColumn, std::max(AmountWidth, width));
+}
+
+QFont ReportsWindow::chartLabelsFont() const
+{
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    return small;
+}
+
+int ReportsWindow::barsThatFit() const
+{
+    // A bar takes a line of its upright label and some air; the amounts' axis takes its part of
+    // the width.
+    const int pitch = QFontMetrics(chartLabelsFont()).height() * 3 / 2;
+    return std::max(1, (m_chart->width() - AmountAxisWidth) / std::max(1, pitch));
+}
+
+bool ReportsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A wider or narrower chart may hold bars of another length.
+    if (watched == m_chart && event->type() == QEvent::Resize &&
+        m_report.barSpan(barsThatFit()) != m_shownSpan)
+        redrawChart();
+    return QDialog::eventFilter(watched, event);
 }
 
 void ReportsWindow::redrawChart()
 {
-    const ReportSeries s = m_report.series();
+    const ReportSeries s = m_report.series(barsThatFit());
+    m_shownSpan = s.span;
     auto* chart = new QChart;
     chart->setLocalizeNumbers(true);
-    chart->setTitle(s.perHour ? u"Importe por hora"_s : u"Importe por día"_s);
+    static const QString titles[] = {u"Importe por hora"_s, u"Importe por día"_s,
+                                     u"Importe por semana"_s, u"Importe por mes"_s,
+                                     u"Importe por año"_s};
+    chart->setTitle(titles[int(s.span)]);
     auto* stacks = new QStackedBarSeries(chart);
     for (std::size_t o = 0; o < s.amounts.size(); ++o) {
         auto* set = new QBarSet(s.operators[qsizetype(o)], stacks);
@@ -336,9 +395,7 @@ void ReportsWindow::redrawChart()
     // Upright labels would be cut to "..." for 24 hours or a month of days.
     categories->setLabelsAngle(-90);
     categories->setTruncateLabels(false);
-    QFont small = categories->labelsFont();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    categories->setLabelsFont(small);
+    categories->setLabelsFont(chartLabelsFont());
     chart->addAxis(categories, Qt::AlignBottom);
     stacks->attachAxis(categories);
     auto* amounts = new QValueAxis(chart);

@@ -10,6 +10,7 @@ class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QFont;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -46,12 +47,23 @@ public:
     QTableView* grid() const { return m_grid; }
     QChartView* chart() const { return m_chart; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    static constexpr int AmountColumn = 5;
+    static constexpr int AmountWidth = 60;     // the least width of the amounts' column
+    static constexpr int AmountAxisWidth = 80; // the chart's amounts axis and margins
+
     enum class Field { Day, From, To };
     void openCalendar(Field field);
     void dayChosen(QDate date);
     void turnMonth(bool forward);
     void fill();
+    void fitAmountColumn();
+    QFont chartLabelsFont() const;
+    // How many bars the chart shows side by side with their labels readable.
+    int barsThatFit() const;
     void redrawChart();
     // Where to save the report: the save dialog, with the report's first day as the name.
     QString chooseFile(const QString& title, const QString& extension, const QString& filter);
@@ -77,6 +89,7 @@ private:
     QLabel* m_total = nullptr;
     QChartView* m_chart = nullptr;
     Field m_field = Field::Day;
+    BarSpan m_shownSpan = BarSpan::Hour;
     std::optional<QDate> m_from;
     std::optional<QDate> m_to;
 };

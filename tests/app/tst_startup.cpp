@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -42,6 +43,8 @@ class TestStartup : public QObject {
 private slots:
     void initTestCase();
     void initDbCreatesAndNeverOverwrites();
+    void optionsSpeakSpanish_data();
+    void optionsSpeakSpanish();
     void refusedStarts_data();
     void refusedStarts();
     void lockFiles_data();
@@ -141,6 +144,27 @@ void TestStartup::initDbCreatesAndNeverOverwrites()
     QVERIFY2(second.err.contains(u"Ya existe la base de datos"_s), qPrintable(second.err));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
+}
+
+void TestStartup::optionsSpeakSpanish_data()
+{
+    // arguments | exit status | said in Spanish | never said in English
+    test::addRows(R"(
+        help                   |--help            |0|Muestra esta ayuda.        |Displays
+        help lines of Qt       |--help            |0|Uso:                       |Usage:
+        unknown option, no window|--init-db --bogus|1|Opción desconocida «bogus».|Unknown option)");
+}
+
+// Qt's own lines of the help and of a refused option are in Spanish too, also on the way that
+// opens no window.
+void TestStartup::optionsSpeakSpanish()
+{
+    QFETCH(QStringList, f);
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_es.qm"_s))
+        QSKIP("Qt's Spanish translation (qt6-translations-l10n) is not installed");
+    const Run r = run(f[0].split(u' '), m_runtime.path(), false);
+    QCOMPARE(r.exitCode, f[1].toInt());
+    QVERIFY2(r.err.contains(f[2]) && !r.err.contains(f[3]), qPrintable(r.err));
 }
 
 void TestStartup::refusedStarts_data()

@@ -87,8 +87,8 @@ void accept_data()
     modify first     |MODIFY |NOCHE|4   |2   |                                         |4.0:2.0
     modify kind      |MODIFYP|noche|45  |1   |                                         |45.0:1.0
     empty name       |ADD    |    |1   |0   |Ingrese un nombre para la tarifa         |
-    no number        |ADD    |X    |1x  |0   |«Valor/Hora» debe ser un número entre 0 y 1.000.000.000.000,00.|
-    beyond maximum   |ADDP   |X    |2e12|1   |«Minutos» debe ser un número entre 0 y 1.000.000.000.000,00.|
+    no number        |ADD    |X    |1x  |0   |«Valor/Hora» debe ser un número entre 0 y 1.000.000.000.000.|
+    beyond maximum   |ADDP   |X    |2e12|1   |«Minutos» debe ser un número entre 0 y 1.000.000.000.000.|
     modify gone      |MODIFY |Nadie|1   |0   |La tarifa «Nadie» ya no existe.          |
     )");
 }

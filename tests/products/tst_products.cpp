@@ -132,10 +132,10 @@ private slots:
         edit, keep key |edit| PAN |      |-2 |1.5 |   ||1:PAN::-2.0:1.5:0.0 2:té:d:5.0:2.0:0.5
         empty stock    |new |x    |      |   |3,00004|1,23456||1:pan:d:5.0:1.0:0.5 2:té:d:5.0:2.0:0.5 3:x::0.0:3.0:1.2346
         no name        |new |  |x|1|1|1|Ingrese el nombre del artículo.|
-        stock no number|new |x |x|a|1|1|El stock debe ser un número entre -1000000000 y 1.000.000.000,00.|
-        no price       |new |x |x|1| |1|El PVP debe ser un número entre 0 y 1.000.000.000,00.|
-        price too high |edit|x |x|1|1000000001|1|El PVP debe ser un número entre 0 y 1.000.000.000,00.|
-        cost negative  |new |x |x|1|1|-1|El costo debe ser un número entre 0 y 1.000.000.000,00.|
+        stock no number|new |x |x|a|1|1|El stock debe ser un número entre -1.000.000.000 y 1.000.000.000.|
+        no price       |new |x |x|1| |1|El PVP debe ser un número entre 0 y 1.000.000.000.|
+        price too high |edit|x |x|1|1000000001|1|El PVP debe ser un número entre 0 y 1.000.000.000.|
+        cost negative  |new |x |x|1|1|-1|El costo debe ser un número entre 0 y 1.000.000.000.|
         )");
     }
 

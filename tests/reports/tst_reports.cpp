@@ -3,12 +3,14 @@
 #include "ui/reportprinter.h"
 #include "ui/reportswindow.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QCalendarWidget>
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStackedBarSeries>
 #include <QTableView>
 #include <QTest>
@@ -161,12 +163,43 @@ private slots:
         QCOMPARE(to.toString(u"yyyy-MM"_s), f[2]);
     }
 
+    void chartBars_data()
+    {
+        // first day | last day | bars that fit | bar span | bars | first and last label | a day
+        // and its bar
+        test::addRows(R"(
+    days that fit        |2026-12-03|2026-12-05|20|day  |3 |3/12/2026|5/12/2026|2026-12-04 1
+    a month in 31 bars   |2026-12-01|2026-12-31|31|day  |31|1/12/2026|31/12/2026|2026-12-31 30
+    weeks Monday-Sunday  |2026-12-01|2026-12-31|20|week |5 |1/12/2026 – 6/12/2026|28/12/2026 – 31/12/2026|2026-12-14 2
+    a week of one day    |2026-12-06|2027-01-20|10|week |8 |6/12/2026|18/1/2027 – 20/1/2027|2026-12-07 1
+    a year by month      |2026-01-01|2026-12-31|20|month|12|enero 2026|diciembre 2026|2026-07-31 6
+    months over new year |2025-11-15|2026-02-10|4 |month|4 |noviembre 2025|febrero 2026|2026-01-01 2
+    years when none fit  |2020-06-01|2026-12-31|20|year |7 |2020|2026|2023-03-01 3
+    )");
+    }
+    void chartBars()
+    {
+        QFETCH(QStringList, f);
+        test::pinCafeLocale();
+        const ChartBars bars(*day(f[0]), *day(f[1]), f[2].toInt());
+        const QStringList spans{u"hour"_s, u"day"_s, u"week"_s, u"month"_s, u"year"_s};
+        QCOMPARE(spans.value(int(bars.span())), f[3]);
+        QCOMPARE(bars.count(), f[4].toInt());
+        QCOMPARE(bars.label(0) + u'|' + bars.label(bars.count() - 1), f[5] + u'|' + f[6]);
+        const QStringList dayBar = f[7].split(u' ');
+        QCOMPARE(bars.barOf(*day(dayBar[0])), dayBar[1].toInt());
+        QCOMPARE(bars.barOf(*day(f[0])), 0);
+        QCOMPARE(bars.barOf(day(f[1])->addDays(1)), -1);
+        QCOMPARE(bars.barOf(day(f[0])->addDays(-1)), -1);
+    }
+
     void series_data()
     {
-        // from | to | categories | non-empty bars per operator
+        // from | to | bars that fit | categories | non-empty bars per operator
         test::addRows(R"(
-    one day by hour |2026-12-04|2026-12-04|24|Marta 08=2 09=4; Luis 09=3
-    range by day    |2026-12-03|2026-12-05|3 |Marta 0=1 1=6; Luis 1=3 2=5; (sin operador) 1=10
+    one day by hour   |2026-12-04|2026-12-04|1 |24|Marta 08=2 09=4; Luis 09=3
+    range by day      |2026-12-03|2026-12-05|20|3 |Marta 0=1 1=6; Luis 1=3 2=5; (sin operador) 1=10
+    range in one week |2026-12-03|2026-12-05|2 |1 |Marta 0=7; Luis 0=8; (sin operador) 0=10
     )");
     }
     void series()
@@ -174,16 +207,19 @@ private slots:
         QFETCH(QStringList, f);
         Fixture x;
         QVERIFY(x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
-        const ReportSeries s = x.report.series();
+        const int fit = f.takeAt(2).toInt();
+        const ReportSeries s = x.report.series(fit);
         QCOMPARE(s.categories.size(), f[2].toInt());
-        QVERIFY(!s.perHour || s.categories.mid(9, 3) == QStringList({u"09"_s, u"10"_s, u"11"_s}));
+        QCOMPARE(x.report.barSpan(fit), s.span);
+        const bool perHour = s.span == BarSpan::Hour;
+        QVERIFY(!perHour || s.categories.mid(9, 3) == QStringList({u"09"_s, u"10"_s, u"11"_s}));
         QStringList stacks;
         for (std::size_t o = 0; o < s.amounts.size(); ++o) {
             QString stack = s.operators[qsizetype(o)];
             for (std::size_t c = 0; c < s.amounts[o].size(); ++c)
                 if (s.amounts[o][c] != 0)
                     stack +=
-                        u" %1=%2"_s.arg(s.perHour ? s.categories[qsizetype(c)] : QString::number(c))
+                        u" %1=%2"_s.arg(perHour ? s.categories[qsizetype(c)] : QString::number(c))
                             .arg(s.amounts[o][c]);
             stacks << stack;
         }
@@ -238,8 +274,9 @@ private slots:
 
     void pdfPages_data()
     {
-        test::addRows(
-            "empty|0|1\nalmost a page|39|1\ntotal on its own page|40|2\nfive hundred|500|13");
+        // rows | pages | how many of them have a description of several lines
+        test::addRows("empty|0|1|0\nalmost a page|39|1|0\ntotal on its own page|40|2|0\n"
+                      "five hundred|500|13|0\nwrapped cell takes lines|39|2|1");
     }
     void pdfPages()
     {
@@ -247,8 +284,11 @@ private slots:
         Fixture x;
         x.store.exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
                      u"INSERT INTO INFORMES (FECHA, HORA, VALOR, DESCRIP, OPERADOR) SELECT "
-                     u"'2027-02-01', '10:00:00', i, 'fila ' || i, 'Marta' FROM n WHERE i > 0"_s,
-                     {f[0].toInt()});
+                     u"'2027-02-01', '10:00:00', i, CASE WHEN i <= ? THEN ? ELSE 'fila ' || i "
+                     u"END, 'Marta' FROM n WHERE i > 0"_s,
+                     {f[0].toInt(), f[2].toInt(),
+                      u"Muñoz, \"el Flaco\": recarga de tiempo, dos impresiones a color y una "
+                      u"copia de la cédula por los dos lados"_s});
         QVERIFY(x.report.runDaily(QDate(2027, 2, 1), true));
         QCOMPARE(int(x.report.rows().size()), f[0].toInt());
         QTemporaryDir dir;
@@ -261,6 +301,34 @@ private slots:
         QCOMPARE(pages, f[1].toInt());
     }
 
+    void wrappedCells_data()
+    {
+        // text ("\n" a line break) | cell width in pixels | lines
+        test::addRows(R"(
+    fits                |Café|200|1
+    empty               ||50|1
+    line break kept     |uno\ndos|200|2
+    words over lines    |Muñoz, "el Flaco": recarga de tiempo y dos impresiones a color|90|>1
+    word longer than cell|ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJKLMNOP|60|>1
+    )");
+    }
+    void wrappedCells()
+    {
+        QFETCH(QStringList, f);
+        const QString text = QString(f[0]).replace(u"\\n"_s, u"\n"_s);
+        QImage page(400, 400, QImage::Format_RGB32);
+        QFont font;
+        font.setPixelSize(12);
+        const double width = f[1].toDouble();
+        const QStringList lines = ReportPrinter::wrapped(text, font, &page, width);
+        const QFontMetricsF metrics(font, &page);
+        for (const QString& line : lines)
+            QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+        const QRegularExpression blanks(u"\\s"_s);
+        QCOMPARE(lines.join(QString()).remove(blanks), QString(text).remove(blanks)); // all there
+        QVERIFY(f[2] == u">1"_s ? lines.size() > 1 : lines.size() == f[2].toInt());
+    }
+
     void window()
     {
         Fixture x;
@@ -268,11 +336,12 @@ private slots:
         auto find = [&w](const char* name) { return w.findChild<QPushButton*>(name); };
         auto* calendar = w.findChild<QCalendarWidget*>(u"calendario"_s);
         auto* custom = w.findChild<QWidget*>(u"frapersonalizado"_s);
+        auto* daily = w.findChild<QWidget*>(u"fradiario"_s);
         QCOMPARE(w.findChild<QComboBox*>()->count(), 4); // Todos, admin, Marta, Luis
         w.prepareCustom();
         QCOMPARE(w.windowTitle(), u"Informe Personalizado"_s);
-        QVERIFY(custom->isVisibleTo(&w));
-        QCOMPARE(w.grid()->model()->rowCount(), 2); // today's rows of Marta
+        QVERIFY(custom->isVisibleTo(&w) && !daily->isVisibleTo(&w)); // one mode's controls
+        QCOMPARE(w.grid()->model()->rowCount(), 2);                  // today's rows of Marta
         QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
         QCOMPARE(x.prompts.toldTexts(), QStringList{u"Seleccione la fecha"_s});
 
@@ -295,9 +364,30 @@ private slots:
         QCOMPARE(stacks->count(), 1);
         QCOMPARE(stacks->barSets()[0]->sum(), 8.0);
 
+        // A year of days is charted by month, on the window's own width.
+        x.store.exec(u"WITH RECURSIVE d(day) AS (SELECT date('2025-01-01') UNION ALL SELECT "
+                     u"date(day, '+1 day') FROM d WHERE day < '2025-12-31') INSERT INTO INFORMES "
+                     u"(FECHA, HORA, VALOR, OPERADOR) SELECT day, '10:00:00', 12345.5, 'Luis' "
+                     u"FROM d"_s);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(find("cmddesde"), Qt::LeftButton);
+        emit calendar->clicked(QDate(2025, 1, 1));
+        QTest::mouseClick(find("cmdhasta"), Qt::LeftButton);
+        emit calendar->clicked(QDate(2025, 12, 31));
+        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        QCOMPARE(w.grid()->model()->rowCount(), 365);
+        QCOMPARE(w.chart()->chart()->title(), u"Importe por mes"_s);
+        auto* months = qobject_cast<QBarCategoryAxis*>(w.chart()->chart()->axes(Qt::Horizontal)[0]);
+        QCOMPARE(months->count(), 12);
+        QCOMPARE(months->at(0), u"enero 2025"_s);
+        // "12.345,50" on one line: the amounts' column is as wide as its widest amount.
+        const QAbstractItemView* grid = w.grid();
+        QVERIFY(w.grid()->columnWidth(5) >= grid->sizeHintForColumn(5));
+
         w.prepareDaily();
-        QVERIFY(!custom->isVisibleTo(&w));
-        QCOMPARE(w.grid()->model()->rowCount(), 2); // the range again
+        QVERIFY(!custom->isVisibleTo(&w) && daily->isVisibleTo(&w));
+        QCOMPARE(w.grid()->model()->rowCount(), 365); // the range again
         QTest::mouseClick(find("cmdseleccionar"), Qt::LeftButton);
         emit calendar->clicked(QDate(2026, 12, 3)); // the daily report at once
         QCOMPARE(w.grid()->model()->data(w.grid()->model()->index(0, 2)).toString(), u"A"_s);

@@ -100,6 +100,8 @@ class TestConsole : public QObject {
     Q_OBJECT
 private slots:
     void aDayAtTheCafe();
+    void questionsTakeTheirLetter_data();
+    void questionsTakeTheirLetter();
     void displaySettingsShapeTheWindow_data();
     void displaySettingsShapeTheWindow();
     void theOptionsWriteOnlyOnAplicar();
@@ -121,7 +123,7 @@ void TestConsole::aDayAtTheCafe()
     QString buttons;
     for (auto button : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Ok, QMessageBox::Cancel})
         buttons += box.button(button)->text() + u' ';
-    QCOMPARE(buttons, u"Sí No Aceptar Cancelar "_s);
+    QCOMPARE(buttons, u"&Sí &No &Aceptar &Cancelar "_s);
     QTimer* metering = c.console->meteringTimer();
     QVERIFY(metering->isActive() && metering->interval() == 1000);
     metering->stop(); // the times below are checked to the second
@@ -304,6 +306,43 @@ void TestConsole::aDayAtTheCafe()
     c.prompts.answerNext(true);
     QVERIFY(c.console->close());
     QCOMPARE(c.prompts.questions.mid(2), QStringList(2, u"Desea cerrar el programa ?"_s));
+}
+
+void TestConsole::questionsTakeTheirLetter_data()
+{
+    // key pressed on the question | its answer
+    test::addRows(R"(
+        S answers Sí               |S     |yes
+        N answers No               |N     |no
+        Enter takes No, the default|Return|no
+        another letter does nothing|A     |none)");
+}
+
+// The operator answers a question from the keyboard, on the box the prompts really show.
+void TestConsole::questionsTakeTheirLetter()
+{
+    QFETCH(QStringList, f);
+    const Qt::Key key = QKeySequence::fromString(f[0])[0].key();
+    bool pressed = false;
+    bool unanswered = false;
+    QObject timers; // the timers go with this row
+    QTimer::singleShot(0, &timers, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, key);
+            pressed = true;
+        }
+    });
+    // A key the box does not take leaves it open: it is closed here, and the test says so.
+    QTimer::singleShot(1500, &timers, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            unanswered = true;
+            box->close();
+        }
+    });
+    MessageBoxPrompts prompts;
+    const bool yes = prompts.askYesNo(u"Desea bloquear ?"_s);
+    QVERIFY(pressed);
+    QCOMPARE(unanswered ? u"none"_s : yes ? u"yes"_s : u"no"_s, f[1]);
 }
 
 void TestConsole::displaySettingsShapeTheWindow_data()

@@ -57,6 +57,27 @@ private slots:
         click(dialog, "cmdvender"); // an empty sale only hides the dialog
         QVERIFY(!dialog.isVisible());
     }
+
+    // A search that finds nothing puts the current product's name back, so that "Guardar" keeps
+    // the product as it was instead of renaming it to the searched text.
+    void failedSearchKeepsTheName()
+    {
+        test::CounterServices s;
+        OperatorRecord marta{u"Marta"_s, {}, {}};
+        marta.rights[std::size_t(Right::AdminProducts)] = true;
+        s.session.logIn(marta);
+        s.store.exec(u"INSERT INTO Articulos (Articulo, PVP, Stock) VALUES ('pan', 0.5, 10)"_s);
+        Catalogue catalogue{{s.store.db(), s.actions, s.prompts}};
+        ProductsWindow products{catalogue, s.session, s.prompts};
+        products.showForAdmin();
+        auto* name = products.findChild<QLineEdit*>(u"txtarticulo"_s);
+        name->setText(u"leche"_s);
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(s.prompts.toldTexts().size(), 1);
+        QCOMPARE(name->text(), u"pan"_s);
+        QTest::mouseClick(products.findChild<QPushButton*>(u"cmdguardar"_s), Qt::LeftButton);
+        QCOMPARE(s.store.scalar(u"SELECT group_concat(Articulo) FROM Articulos"_s), u"pan"_s);
+    }
 };
 
 QTEST_MAIN(TestProductWindows)

@@ -1,8 +1,9 @@
 // kestrel-shots OUTDIR: starts the console on a fresh demo café with its station agents in this
 // process, lets it run a few seconds, and saves pictures of the console (with a long customer
 // message), the messages panel, a Yes/No question, the open-station dialog, the charge dialog, the
-// pending print list, the accounts window, the catalogue, a sale, the operators and the daily
-// report with its chart as PNG files in OUTDIR.
+// pending print list, the accounts window, the catalogue, a sale, the operators, the daily
+// report with its chart and last year's report charted by month as PNG files in OUTDIR, and the
+// daily report as PDF.
 //
 // kestrel-shots OUTDIR --setup: a new café set up from the options dialog alone, as a new
 // operator would: a fresh data store (as --init-db makes it), three stations, a standard and a
@@ -29,6 +30,7 @@
 #include "ui/optionsdialog.h"
 #include "ui/printerspage.h"
 #include "ui/productswindow.h"
+#include "ui/reportprinter.h"
 #include "ui/reportswindow.h"
 #include "ui/saledialog.h"
 #include "ui/shortcutspage.h"
@@ -37,6 +39,7 @@
 #include "ui/tariffpages.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -164,6 +167,8 @@ void addDayRows(QSqlDatabase db)
         {u"09:02:55", 1.00, u"maria", u"PC06", u"PREPAGO"},
         {u"09:15:30", 0.75, u"ANONIMO", u"PC04", u"3 IMPRESION(ES) "},
         {u"09:40:02", 1.25, u"ANONIMO", u"PC01", u"CONTADOR"},
+        {u"10:05:47", 1234.50, u"Muñoz, \"el Flaco\" Andrade", u"PC05",
+         u"AUMENTO DE SALDO (cuenta prepagada para todo el semestre)"},
     };
     for (const auto& r : rows) {
         q.prepare(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) "
@@ -181,6 +186,30 @@ void addDayRows(QSqlDatabase db)
     q.addBindValue(today);
     if (!q.exec())
         fail(u"pending prints: "_s + q.lastError().text());
+}
+
+// A year of last year's journal, a few rows a day by two operators, for the chart of a long
+// period.
+void addYearRows(QSqlDatabase db)
+{
+    const QDate first(QDate::currentDate().year() - 1, 1, 1);
+    QSqlQuery q(db);
+    db.transaction();
+    q.prepare(u"INSERT INTO INFORMES (FECHA, HORA, VALOR, USER, PC, DESCRIP, OPERADOR) "
+              u"VALUES (?, ?, ?, 'ANONIMO', ?, 'CONTADOR', ?)"_s);
+    for (QDate day = first; day.year() == first.year(); day = day.addDays(1)) {
+        const int busy = 3 + day.dayOfWeek() % 4 + day.month() % 3; // weekends and seasons
+        for (int r = 0; r < busy; ++r) {
+            for (const QVariant& v :
+                 QVariantList{Journal::dateText(day), u"%1:15:00"_s.arg(9 + r, 2, 10, QChar(u'0')),
+                              0.5 + 0.25 * ((day.day() + r) % 5), u"PC0%1"_s.arg(1 + r % 8),
+                              r % 3 ? u"admin"_s : u"luis"_s})
+                q.addBindValue(v);
+            if (!q.exec())
+                fail(u"year rows: "_s + q.lastError().text());
+        }
+    }
+    db.commit();
 }
 
 // The café's printer, with PC03's job printing and PC05's waiting behind it.
@@ -431,6 +460,7 @@ int main(int argc, char** argv)
     if (auto error = seedDemoCafe(store.database(), {u"Epson L3150"_s}))
         fail(*error);
     addDayRows(store.database());
+    addYearRows(store.database());
     const auto agents = startAgents(8); // the demo café's
 
     IniSettingsStore settingsStore(dir.filePath(u"Kestrel.conf"_s));
@@ -531,5 +561,20 @@ int main(int argc, char** argv)
         show->click();
     report.show();
     save(&report, outDir + u"/report.png"_s);
+    if (const auto error = ReportPrinter(report.report()).savePdf(outDir + u"/report.pdf"_s))
+        fail(*error);
+    std::printf("%s\n", qPrintable(outDir + u"/report.pdf"_s));
+
+    // Last year's report: its own controls only, the chart by month.
+    report.prepareCustom();
+    auto* calendar = report.findChild<QCalendarWidget*>(u"calendario"_s);
+    const int lastYear = QDate::currentDate().year() - 1;
+    for (const auto& [button, date] : {std::pair{u"cmddesde"_s, QDate(lastYear, 1, 1)},
+                                       std::pair{u"cmdhasta"_s, QDate(lastYear, 12, 31)}}) {
+        report.findChild<QPushButton*>(button)->click();
+        emit calendar->clicked(date);
+    }
+    report.findChild<QPushButton*>(u"cmdmostrar2"_s)->click();
+    save(&report, outDir + u"/report-year.png"_s);
     return 0;
 }

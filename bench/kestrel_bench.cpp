@@ -9,6 +9,7 @@
 #include "billing/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
+#include "core/eventloop.h"
 #include "core/settings.h"
 #include "link/linksender.h"
 #include "link/stationsockets.h"
@@ -26,6 +27,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QHash>
 #include <QHostAddress>
 #include <QProcess>
 #include <QSqlError>
@@ -127,22 +130,37 @@ double cpuMs()
     return toMs(usage.ru_utime) + toMs(usage.ru_stime);
 }
 
-// Runs the supervision against agents agents for seconds seconds once all are connected.
-int measureLink(int agents, int seconds)
+// The system's load average over the last minute: other work on the machine shows in the figures.
+QString loadAverage()
 {
-    rlimit files{};
-    getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &files);
+    QFile file(u"/proc/loadavg"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"?"_s;
+    return QString::fromLatin1(file.readAll().split(' ').value(0));
+}
 
+struct LinkRun {
+    int connected = 0;           // before timing
+    double cpuPercent = 0;       // of one core
+    QString worstGapMs = u"?"_s; // on a connection that lived on
+    double delivered = 0;        // statuses that arrived, % of one per agent and tick
+    bool complete = false;
+};
+
+// One run of the supervision against agents agents played by a fresh vigilo-sim, timed for
+// seconds seconds once all are connected.
+LinkRun runLink(int agents, int seconds)
+{
+    LinkRun run;
     const QString first = u"127.1.0.1"_s;
     QProcess sim;
     sim.setProcessChannelMode(QProcess::SeparateChannels);
-    sim.start(QCoreApplication::applicationDirPath() + u"/vigilo-sim"_s,
-              {u"--range"_s, first, QString::number(agents), u"--changes-only"_s});
+    sim.start(
+        QCoreApplication::applicationDirPath() + u"/vigilo-sim"_s,
+        {u"--range"_s, first, QString::number(agents), u"--changes-only"_s, u"--one-listener"_s});
     if (!sim.waitForStarted(5000)) {
         std::fprintf(stderr, "vigilo-sim did not start: %s\n", qPrintable(sim.errorString()));
-        return 1;
+        return run;
     }
     QObject::connect(&sim, &QProcess::readyReadStandardOutput, [&] {
         while (sim.canReadLine() && !sim.peek(6).startsWith("stats "))
@@ -177,9 +195,29 @@ int measureLink(int agents, int seconds)
     };
     QElapsedTimer wait;
     wait.start();
-    while (connected() < agents && wait.elapsed() < 30000)
+    while (connected() < agents && wait.elapsed() < 60000)
         runFor(100);
-    const int ready = connected();
+    run.connected = connected();
+
+    // The simulator's counters: "stats stations=N connected=N statuses=N worst_gap_ms=N".
+    const auto stats = [&sim](const QByteArray& command) {
+        sim.write(command + '\n');
+        QByteArray line;
+        while (!line.startsWith("stats ") && sim.waitForReadyRead(5000)) {
+            while (sim.canReadLine()) {
+                const QByteArray read = sim.readLine().trimmed();
+                if (read.startsWith("stats "))
+                    line = read;
+            }
+        }
+        QHash<QByteArray, QByteArray> fields;
+        for (const QByteArray& field : line.split(' '))
+            if (const qsizetype eq = field.indexOf('='); eq > 0)
+                fields.insert(field.left(eq), field.mid(eq + 1));
+        return fields;
+    };
+    // From here on: the counts of the timed seconds only.
+    stats("stats clear");
 
     QElapsedTimer wall;
     wall.start();
@@ -187,32 +225,59 @@ int measureLink(int agents, int seconds)
     runFor(seconds * 1000);
     const double cpu = cpuMs() - cpuBefore;
     const double elapsed = ms(wall);
+    run.cpuPercent = cpu * 100.0 / elapsed;
     timer.stop();
 
-    sim.write("stats\n");
-    QByteArray stats;
-    while (!stats.startsWith("stats ") && sim.waitForReadyRead(5000)) {
-        while (sim.canReadLine()) {
-            const QByteArray line = sim.readLine().trimmed();
-            if (line.startsWith("stats "))
-                stats = line;
-        }
-    }
+    const auto after = stats("stats");
     sim.write("quit\n");
     if (!sim.waitForFinished(5000))
         sim.kill();
+    if (after.contains("worst_gap_ms"))
+        run.worstGapMs = QString::fromLatin1(after.value("worst_gap_ms"));
+    // Every agent one status a tick: what arrived against that.
+    const double expected = double(agents) * elapsed / ConnectionSupervision::IntervalMs;
+    run.delivered = double(after.value("statuses").toLongLong()) * 100.0 / expected;
+    run.complete = run.connected == agents && after.contains("statuses");
+    return run;
+}
 
-    QString worstGap = u"?"_s;
-    for (const QByteArray& field : stats.split(' '))
-        if (field.startsWith("worst_gap_ms="))
-            worstGap = QString::fromLatin1(field.mid(13));
-    std::printf("link agents        %d (%d connected before timing)\n", agents, ready);
-    std::printf("link CPU           %.1f ms per second of supervision (%.2f %% of one core)\n",
-                cpu * 1000.0 / elapsed, cpu * 100.0 / elapsed);
-    std::printf("link worst gap     %s ms between two status messages to one agent (tick "
-                "%d ms)\n",
-                qPrintable(worstGap), ConnectionSupervision::IntervalMs);
-    return ready == agents && !stats.isEmpty() ? 0 : 1;
+// The supervision of agents agents, runs times over: the console's CPU time (user and system)
+// per second of supervision and the longest wait of one agent between two status messages.
+int measureLink(int agents, int seconds, int runs)
+{
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &files);
+
+    std::printf("link event loop    %s\n", qPrintable(eventDispatcherName()));
+    std::printf("link agents        %d, %d runs of %d s each once all are connected (load %s)\n",
+                agents, runs, seconds, qPrintable(loadAverage()));
+    std::fflush(stdout);
+    std::vector<double> cpu;
+    int worstGap = -1;
+    bool complete = true;
+    for (int r = 1; r <= runs; ++r) {
+        const LinkRun run = runLink(agents, seconds);
+        std::printf("link run %d         %.2f %% of one core, worst gap %s ms, %d connected, "
+                    "%.1f %% of the statuses due arrived (load %s)\n",
+                    r, run.cpuPercent, qPrintable(run.worstGapMs), run.connected, run.delivered,
+                    qPrintable(loadAverage()));
+        std::fflush(stdout);
+        cpu.push_back(run.cpuPercent);
+        bool isNumber = false;
+        const int gap = run.worstGapMs.toInt(&isNumber);
+        worstGap = isNumber ? std::max(worstGap, gap) : worstGap;
+        complete = complete && run.complete;
+    }
+    std::printf("link CPU           %.2f %% of one core, the median of the runs (min %.2f, max "
+                "%.2f): the console's CPU time per second of supervision\n",
+                median(cpu), *std::min_element(cpu.begin(), cpu.end()),
+                *std::max_element(cpu.begin(), cpu.end()));
+    std::printf("link worst gap     %d ms, the worst of the runs, between two status messages to "
+                "one agent (tick %d ms)\n",
+                worstGap, ConnectionSupervision::IntervalMs);
+    return complete ? 0 : 1;
 }
 
 } // namespace
@@ -231,6 +296,8 @@ int main(int argc, char** argv)
         u"agents"_s, u"Simulated agents for the link figure (0: none)."_s, u"N"_s, u"500"_s);
     const QCommandLineOption secondsOption(u"link-seconds"_s, u"Seconds of supervision to time."_s,
                                            u"S"_s, u"10"_s);
+    const QCommandLineOption runsOption(u"link-runs"_s, u"Runs of the link figure."_s, u"R"_s,
+                                        u"3"_s);
     const QCommandLineOption soakOption(
         u"soak"_s, u"Soak of the link instead: minutes of agents coming and going."_s, u"MIN"_s);
     const QCommandLineOption flapOption(
@@ -249,6 +316,7 @@ int main(int argc, char** argv)
     parser.addOption(ticksOption);
     parser.addOption(agentsOption);
     parser.addOption(secondsOption);
+    parser.addOption(runsOption);
     parser.addOption(soakOption);
     parser.addOption(flapOption);
     parser.addOption(untrimmedOption);
@@ -345,5 +413,6 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     if (agents <= 0)
         return 0;
-    return measureLink(agents, std::max(linkSeconds, 1));
+    return measureLink(agents, std::max(linkSeconds, 1),
+                       std::max(parser.value(runsOption).toInt(), 1));
 }

@@ -284,7 +284,8 @@ int measureLink(int agents, int seconds, int runs)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The console's event loop, so that the link figure is the console's.
+    const auto app = makeApplication<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(u"kestrel-bench"_s);
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Times the metering tick of a café in full use."_s);
@@ -323,7 +324,7 @@ int main(int argc, char** argv)
     parser.addOption(printPassOption);
     parser.addOption(reportOption);
     parser.addOption(soakAgentsOption);
-    parser.process(app);
+    parser.process(*app);
     if (parser.isSet(reportOption))
         return runReportBench();
     if (parser.isSet(printPassOption))

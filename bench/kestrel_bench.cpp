@@ -55,6 +55,37 @@ public:
     qint64 written = 0;
 };
 
+// The console's own side of the status gap: when each station's status is handed to its socket.
+// The gap the agents measure adds the simulator's own delays to it.
+class TimedConnections final : public StationConnections {
+public:
+    TimedConnections(StationSockets& sockets, int count)
+        : m_sockets(sockets), m_last(std::size_t(count), -1)
+    {
+        m_clock.start();
+    }
+    bool isConnected(int index) const override { return m_sockets.isConnected(index); }
+    void write(int index, const QByteArray& bytes) override
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        qint64& last = m_last.at(std::size_t(index));
+        if (m_timing && last >= 0)
+            m_worstGapNs = std::max(m_worstGapNs, now - last);
+        last = now;
+        m_sockets.write(index, bytes);
+    }
+    // Gaps that end from now on count.
+    void startTiming() { m_timing = true; }
+    qint64 worstGapMs() const { return m_worstGapNs / 1000000; }
+
+private:
+    StationSockets& m_sockets;
+    QElapsedTimer m_clock;
+    std::vector<qint64> m_last;
+    qint64 m_worstGapNs = 0;
+    bool m_timing = false;
+};
+
 bool exec(QSqlQuery& q, const QString& sql, const QVariantList& values = {})
 {
     q.prepare(sql);
@@ -142,8 +173,11 @@ QString loadAverage()
 struct LinkRun {
     int connected = 0;           // before timing
     double cpuPercent = 0;       // of one core
-    QString worstGapMs = u"?"_s; // on a connection that lived on
-    double delivered = 0;        // statuses that arrived, % of one per agent and tick
+    QString worstGapMs = u"?"_s; // on a connection that lived on, as the agents saw it
+    qint64 sentGapMs = 0;        // as the console handed the statuses to the sockets
+    double longestTickMs = 0;
+    double longestIntervalMs = 0; // from the start of one tick to the next
+    double delivered = 0;         // statuses that arrived, % of one per agent and tick
     bool complete = false;
 };
 
@@ -162,10 +196,17 @@ LinkRun runLink(int agents, int seconds)
         std::fprintf(stderr, "vigilo-sim did not start: %s\n", qPrintable(sim.errorString()));
         return run;
     }
-    QObject::connect(&sim, &QProcess::readyReadStandardOutput, [&] {
-        while (sim.canReadLine() && !sim.peek(6).startsWith("stats "))
-            sim.readLine();
-    });
+    // What the simulator prints, but for its answers to "stats": "stats stations=N connected=N
+    // statuses=N worst_gap_ms=N".
+    QList<QByteArray> statsLines;
+    const auto drain = [&] {
+        while (sim.canReadLine()) {
+            const QByteArray line = sim.readLine().trimmed();
+            if (line.startsWith("stats "))
+                statsLines << line;
+        }
+    };
+    QObject::connect(&sim, &QProcess::readyReadStandardOutput, drain);
 
     OperatorSession session;
     session.logIn({u"admin"_s, {}, {}});
@@ -173,12 +214,29 @@ LinkRun runLink(int agents, int seconds)
     table.setStations(agentStations(agents, QHostAddress(first)));
     StationSockets sockets;
     sockets.reset(agents);
-    LinkSender link(sockets, session);
+    TimedConnections timed(sockets, agents);
+    LinkSender link(timed, session);
     ConnectionSupervision supervision(table, sockets, link);
     supervision.setCurrencySymbol(u"$"_s);
     QTimer timer;
     timer.setInterval(ConnectionSupervision::IntervalMs);
-    QObject::connect(&timer, &QTimer::timeout, &supervision, &ConnectionSupervision::tick);
+    timer.setTimerType(ConnectionSupervision::TimerType);
+    // The ticks themselves: how long the longest took, and the longest time from one to the next.
+    QElapsedTimer tickClock;
+    tickClock.start();
+    qint64 lastTickNs = -1;
+    qint64 longestTickNs = 0;
+    qint64 longestIntervalNs = 0;
+    bool timing = false;
+    QObject::connect(&timer, &QTimer::timeout, &supervision, [&] {
+        const qint64 start = tickClock.nsecsElapsed();
+        supervision.tick();
+        if (timing) {
+            longestTickNs = std::max(longestTickNs, tickClock.nsecsElapsed() - start);
+            longestIntervalNs = std::max(longestIntervalNs, start - lastTickNs);
+        }
+        lastTickNs = start;
+    });
     timer.start();
 
     const auto connected = [&] {
@@ -199,25 +257,11 @@ LinkRun runLink(int agents, int seconds)
         runFor(100);
     run.connected = connected();
 
-    // The simulator's counters: "stats stations=N connected=N statuses=N worst_gap_ms=N".
-    const auto stats = [&sim](const QByteArray& command) {
-        sim.write(command + '\n');
-        QByteArray line;
-        while (!line.startsWith("stats ") && sim.waitForReadyRead(5000)) {
-            while (sim.canReadLine()) {
-                const QByteArray read = sim.readLine().trimmed();
-                if (read.startsWith("stats "))
-                    line = read;
-            }
-        }
-        QHash<QByteArray, QByteArray> fields;
-        for (const QByteArray& field : line.split(' '))
-            if (const qsizetype eq = field.indexOf('='); eq > 0)
-                fields.insert(field.left(eq), field.mid(eq + 1));
-        return fields;
-    };
-    // From here on: the counts of the timed seconds only.
-    stats("stats clear");
+    // The counts start afresh for the timed seconds. Not waited for: the console's loop must run
+    // on, or its next status would be late by the simulator's answer.
+    sim.write("stats clear\n");
+    timed.startTiming();
+    timing = true;
 
     QElapsedTimer wall;
     wall.start();
@@ -228,15 +272,24 @@ LinkRun runLink(int agents, int seconds)
     run.cpuPercent = cpu * 100.0 / elapsed;
     timer.stop();
 
-    const auto after = stats("stats");
+    sim.write("stats\n");
+    while (statsLines.size() < 2 && sim.waitForReadyRead(10000))
+        drain();
     sim.write("quit\n");
     if (!sim.waitForFinished(5000))
         sim.kill();
+    QHash<QByteArray, QByteArray> after;
+    for (const QByteArray& field : statsLines.value(1).split(' '))
+        if (const qsizetype eq = field.indexOf('='); eq > 0)
+            after.insert(field.left(eq), field.mid(eq + 1));
     if (after.contains("worst_gap_ms"))
         run.worstGapMs = QString::fromLatin1(after.value("worst_gap_ms"));
     // Every agent one status a tick: what arrived against that.
     const double expected = double(agents) * elapsed / ConnectionSupervision::IntervalMs;
     run.delivered = double(after.value("statuses").toLongLong()) * 100.0 / expected;
+    run.sentGapMs = timed.worstGapMs();
+    run.longestTickMs = double(longestTickNs) / 1e6;
+    run.longestIntervalMs = double(longestIntervalNs) / 1e6;
     run.complete = run.connected == agents && after.contains("statuses");
     return run;
 }
@@ -256,18 +309,22 @@ int measureLink(int agents, int seconds, int runs)
     std::fflush(stdout);
     std::vector<double> cpu;
     int worstGap = -1;
+    qint64 worstSent = 0;
     bool complete = true;
     for (int r = 1; r <= runs; ++r) {
         const LinkRun run = runLink(agents, seconds);
-        std::printf("link run %d         %.2f %% of one core, worst gap %s ms, %d connected, "
-                    "%.1f %% of the statuses due arrived (load %s)\n",
-                    r, run.cpuPercent, qPrintable(run.worstGapMs), run.connected, run.delivered,
+        std::printf("link run %d         %.2f %% of one core, worst gap %s ms at the agents (%lld "
+                    "ms as sent), %d connected, %.0f %% of the statuses due arrived; ticks up to "
+                    "%.0f ms long, %.0f ms apart (load %s)\n",
+                    r, run.cpuPercent, qPrintable(run.worstGapMs), run.sentGapMs, run.connected,
+                    run.delivered, run.longestTickMs, run.longestIntervalMs,
                     qPrintable(loadAverage()));
         std::fflush(stdout);
         cpu.push_back(run.cpuPercent);
         bool isNumber = false;
         const int gap = run.worstGapMs.toInt(&isNumber);
         worstGap = isNumber ? std::max(worstGap, gap) : worstGap;
+        worstSent = std::max(worstSent, run.sentGapMs);
         complete = complete && run.complete;
     }
     std::printf("link CPU           %.2f %% of one core, the median of the runs (min %.2f, max "
@@ -275,8 +332,11 @@ int measureLink(int agents, int seconds, int runs)
                 median(cpu), *std::min_element(cpu.begin(), cpu.end()),
                 *std::max_element(cpu.begin(), cpu.end()));
     std::printf("link worst gap     %d ms, the worst of the runs, between two status messages to "
-                "one agent (tick %d ms)\n",
+                "one agent as it read them (tick %d ms)\n",
                 worstGap, ConnectionSupervision::IntervalMs);
+    std::printf("link sent gap      %lld ms, the worst of the runs, between two status messages to "
+                "one agent as the console wrote them\n",
+                worstSent);
     return complete ? 0 : 1;
 }
 

@@ -379,6 +379,7 @@ Simulator::Simulator(const Options& options, Output out, Output err, QObject* pa
             new StationAgent(computerName(options.namePrefix, i + 1), macAddress(i + 1), this);
         agent->setAutoStart(options.autoStart);
         agent->setChatReply(options.reply);
+        agent->setKeepReceived(false); // printed as they come, never asked for again
         watch(agent);
         m_agents << agent;
     }
@@ -536,19 +537,19 @@ void Simulator::watch(StationAgent* agent)
             [this, agent] { note(agent, u"console connected"_s); });
     connect(agent, &StationAgent::disconnected, this,
             [this, agent] { note(agent, u"console disconnected"_s); });
-    connect(
-        agent, &StationAgent::messageReceived, this,
-        [this, agent](const StationAgent::Received& message) {
-            if (message.keyword == u"SENDSTAT") {
-                const QStringList seen = {message.fields.value(0), message.fields.value(4)};
-                const auto previous = m_statusSeen.constFind(agent);
-                const bool same = previous != m_statusSeen.cend() && *previous == seen;
-                m_statusSeen.insert(agent, seen);
-                if (same && m_options.changesOnly)
-                    return;
-            }
-            m_out(messageLine(message.at.time(), agent->label(), message.keyword, message.fields));
-        });
+    connect(agent, &StationAgent::messageReceived, this,
+            [this, agent](const StationAgent::Received& message) {
+                if (message.keyword == u"SENDSTAT") {
+                    const QStringList seen = {message.fields.value(0), message.fields.value(4)};
+                    const auto previous = m_statusSeen.constFind(agent);
+                    const bool same = previous != m_statusSeen.cend() && *previous == seen;
+                    m_statusSeen.insert(agent, seen);
+                    if (same && m_options.changesOnly)
+                        return;
+                }
+                m_out(messageLine(message.at.toLocalTime().time(), agent->label(), message.keyword,
+                                  message.fields));
+            });
     connect(agent, &StationAgent::messageSent, this, [this, agent](const QByteArray& bytes) {
         QStringList pieces = Wire::split(Wire::decode(bytes));
         const QString keyword = pieces.takeFirst();

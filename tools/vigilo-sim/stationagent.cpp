@@ -188,10 +188,13 @@ void StationAgent::readConsole()
         QStringList pieces = Wire::split(Wire::decode(QByteArrayView(m_pending).first(end)));
         m_pending.remove(0, end + terminatorBytes().size());
         Received message;
-        message.at = QDateTime::currentDateTime();
+        // In UTC: the local time zone is looked up again at every reading of the local clock,
+        // which a crowd of thousands of agents feels; the log line converts it.
+        message.at = QDateTime::currentDateTimeUtc();
         message.keyword = pieces.takeFirst();
         message.fields = pieces;
-        m_received << message;
+        if (m_keepReceived)
+            m_received << message;
         emit messageReceived(message);
         handle(message);
     }

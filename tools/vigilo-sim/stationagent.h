@@ -65,7 +65,11 @@ public:
 
     void setMessageGapMs(int ms) { m_gapMs = ms; }
 
-    // Every whole message received from the console since the last clear, oldest first.
+    // Whether received() keeps the messages (it does unless told otherwise): a long run of a
+    // crowd that only prints them would otherwise keep them all.
+    void setKeepReceived(bool keep) { m_keepReceived = keep; }
+    // Every whole message received from the console since the last clear, oldest first; the
+    // time in UTC.
     const QList<Received>& received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
     // Keywords of received(), in order.
@@ -127,6 +131,7 @@ private:
     QElapsedTimer m_sinceLastSend;
     int m_gapMs = 40;
     QList<Received> m_received;
+    bool m_keepReceived = true;
     QStringList m_lastStatus;
     int m_statusCount = 0;
     qint64 m_worstGapMs = 0;

@@ -260,6 +260,7 @@ LinkRun runLink(int agents, int seconds)
     // The counts start afresh for the timed seconds. Not waited for: the console's loop must run
     // on, or its next status would be late by the simulator's answer.
     sim.write("stats clear\n");
+    sim.waitForBytesWritten(1000); // into the pipe, however busy this loop gets
     timed.startTiming();
     timing = true;
 

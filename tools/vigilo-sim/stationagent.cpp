@@ -55,6 +55,8 @@ StationAgent::~StationAgent()
 bool StationAgent::listen(const QHostAddress& address, quint16 port)
 {
     close();
+    if (m_crowd)
+        m_crowd->remove(m_address, this); // an agent answers at one address only
     m_address = address;
     m_port = port;
     if (m_crowd) {
@@ -231,7 +233,11 @@ void StationAgent::enqueue(const QByteArray& bytes)
     if (!isConnected() || bytes.isEmpty())
         return;
     m_outgoing.enqueue(bytes);
-    flush();
+    // Never from inside the handler of what the console sent, but once the event loop has gone
+    // round, as over a network: what this agent sent before (its name) is then read by the
+    // console, on the same loop in the tests, before this message can reach it.
+    if (!m_gapTimer.isActive())
+        m_gapTimer.start(0);
 }
 
 void StationAgent::flush()
@@ -303,6 +309,13 @@ bool CrowdListener::add(const QHostAddress& address, StationAgent* agent)
         return false;
     slot = agent;
     return true;
+}
+
+void CrowdListener::remove(const QHostAddress& address, const StationAgent* agent)
+{
+    const auto at = m_agents.constFind(address.toIPv4Address());
+    if (at != m_agents.cend() && *at == agent)
+        m_agents.erase(at);
 }
 
 void CrowdListener::acceptConnections()

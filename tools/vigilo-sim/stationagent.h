@@ -24,7 +24,8 @@ class CrowdListener;
 // (without terminator, in Windows-1252).
 //
 // The console takes each read as one whole message, so the agent spaces its own messages: a
-// message goes out at least messageGapMs after the previous one.
+// message goes out at least messageGapMs after the previous one, and never before the event loop
+// has gone round once.
 class StationAgent : public QObject {
     Q_OBJECT
 public:
@@ -159,6 +160,8 @@ public:
 
     // The agent that answers at address (IPv4); false when another one does already.
     bool add(const QHostAddress& address, StationAgent* agent);
+    // The agent no longer answers at address.
+    void remove(const QHostAddress& address, const StationAgent* agent);
 
 private:
     void acceptConnections();

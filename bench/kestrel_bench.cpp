@@ -188,12 +188,22 @@ LinkRun runLink(int agents, int seconds)
     LinkRun run;
     const QString first = u"127.1.0.1"_s;
     QProcess sim;
-    sim.setProcessChannelMode(QProcess::SeparateChannels);
+    // Its complaints (a port another program holds) go where the benchmark's go.
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sim.start(
         QCoreApplication::applicationDirPath() + u"/vigilo-sim"_s,
         {u"--range"_s, first, QString::number(agents), u"--changes-only"_s, u"--one-listener"_s});
     if (!sim.waitForStarted(5000)) {
         std::fprintf(stderr, "vigilo-sim did not start: %s\n", qPrintable(sim.errorString()));
+        return run;
+    }
+    // Its first line says every agent listens ("N stations listening, ..."); it ends otherwise.
+    while (!sim.canReadLine() && sim.waitForReadyRead(30000)) {
+    }
+    if (!sim.readLine().contains(" stations listening")) {
+        std::fprintf(stderr, "vigilo-sim did not start listening\n");
+        sim.kill();
+        sim.waitForFinished(5000);
         return run;
     }
     // What the simulator prints, but for its answers to "stats": "stats stations=N connected=N

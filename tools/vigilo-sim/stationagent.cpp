@@ -233,11 +233,7 @@ void StationAgent::enqueue(const QByteArray& bytes)
     if (!isConnected() || bytes.isEmpty())
         return;
     m_outgoing.enqueue(bytes);
-    // Never from inside the handler of what the console sent, but once the event loop has gone
-    // round, as over a network: what this agent sent before (its name) is then read by the
-    // console, on the same loop in the tests, before this message can reach it.
-    if (!m_gapTimer.isActive())
-        m_gapTimer.start(0);
+    flush();
 }
 
 void StationAgent::flush()

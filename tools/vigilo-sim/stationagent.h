@@ -24,8 +24,7 @@ class CrowdListener;
 // (without terminator, in Windows-1252).
 //
 // The console takes each read as one whole message, so the agent spaces its own messages: a
-// message goes out at least messageGapMs after the previous one, and never before the event loop
-// has gone round once.
+// message goes out at least messageGapMs after the previous one.
 class StationAgent : public QObject {
     Q_OBJECT
 public:

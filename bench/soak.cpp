@@ -152,6 +152,7 @@ int runSoak(int agents, int minutes, int flapMs, bool trim)
         requests.dispatchBytes(index, bytes);
     });
     QTimer timer;
+    timer.setTimerType(ConnectionSupervision::TimerType);
     QObject::connect(&timer, &QTimer::timeout, &supervision, &ConnectionSupervision::tick);
     timer.start(ConnectionSupervision::IntervalMs);
 

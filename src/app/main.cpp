@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
+#include "core/eventloop.h"
 #include "core/instancelock.h"
 #include "core/settings.h"
 #include "printing/cupsspooler.h"
@@ -136,10 +137,10 @@ int main(int argc, char** argv)
     // Creating a data store and the help need no window. Qt's own lines of the help and its
     // refusals of an option speak Spanish too: the translation comes before the parsing.
     if (wantsInit(argc, argv)) {
-        QCoreApplication app(argc, argv);
+        const auto app = makeApplication<QCoreApplication>(argc, argv);
         setIdentity();
         installSpanishTranslation();
-        const auto options = parseOptions(app);
+        const auto options = parseOptions(*app);
         if (!options)
             return Refused;
         return initDataStore(*options);
@@ -152,11 +153,13 @@ int main(int argc, char** argv)
         return Refused;
     }
 
-    QApplication app(argc, argv);
+    // The stations' connections are served by this event loop: its cost per station must not grow
+    // with the number of stations (see makeApplication).
+    const auto app = makeApplication<QApplication>(argc, argv);
     setIdentity();
     installSpanishTranslation();
     QApplication::setQuitOnLastWindowClosed(false);
-    const auto options = parseOptions(app);
+    const auto options = parseOptions(*app);
     if (!options)
         return Refused;
 
@@ -206,8 +209,8 @@ int main(int argc, char** argv)
     IniSettingsStore settingsStore;
     Settings settings(settingsStore);
     Startup startup(store, settings, *prompts);
-    QObject::connect(&startup, &Startup::quitRequested, &app, &QCoreApplication::quit,
+    QObject::connect(&startup, &Startup::quitRequested, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
     startup.begin();
-    return app.exec();
+    return QApplication::exec();
 }

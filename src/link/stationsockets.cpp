@@ -32,64 +32,64 @@ StationSockets::~StationSockets()
 
 void StationSockets::reset(int count)
 {
-    for (Slot& slot : m_sockets) {
-        slot.socket->disconnect(this);
-        slot.socket->abort();
+    for (const auto& slot : m_sockets) {
+        slot->socket->disconnect(this);
+        slot->socket->abort();
     }
     m_sockets.clear();
+    m_sockets.reserve(std::size_t(std::max(count, 0)));
     for (int i = 0; i < count; ++i)
         m_sockets.push_back(makeSlot());
+    renumberFrom(0);
 }
 
 void StationSockets::insert(int index)
 {
     index = std::clamp(index, 0, count());
     m_sockets.insert(m_sockets.begin() + index, makeSlot());
+    renumberFrom(index);
 }
 
 void StationSockets::remove(int index)
 {
     if (!exists(index))
         return;
-    Slot& slot = m_sockets[std::size_t(index)];
+    Slot& slot = *m_sockets[std::size_t(index)];
     slot.socket->disconnect(this);
     slot.socket->abort();
     m_sockets.erase(m_sockets.begin() + index);
+    renumberFrom(index);
 }
 
-StationSockets::Slot StationSockets::makeSlot()
+std::unique_ptr<StationSockets::Slot> StationSockets::makeSlot()
 {
-    Slot slot;
-    slot.socket = std::make_unique<QTcpSocket>();
-    QTcpSocket* raw = slot.socket.get();
-    // The index is looked up at each event, never captured: it changes when stations before
-    // this one are added or removed.
-    connect(raw, &QTcpSocket::readyRead, this, [this, raw] {
-        const QByteArray bytes = raw->readAll();
-        const int index = indexOf(raw);
-        if (!bytes.isEmpty() && index >= 0)
-            emit received(index, bytes);
+    auto slot = std::make_unique<Slot>();
+    slot->socket = std::make_unique<QTcpSocket>();
+    Slot* own = slot.get();
+    // The slot, not its index, is captured: the index changes when stations before this one are
+    // added or removed, and renumberFrom() keeps it. A removed slot's socket is disconnected
+    // before it goes.
+    connect(own->socket.get(), &QTcpSocket::readyRead, this, [this, own] {
+        const QByteArray bytes = own->socket->readAll();
+        if (!bytes.isEmpty())
+            emit received(own->index, bytes);
     });
-    connect(raw, &QAbstractSocket::stateChanged, this, [this, raw](auto state) {
-        const int index = indexOf(raw);
-        if (state == QAbstractSocket::UnconnectedState && index >= 0)
-            m_sockets[std::size_t(index)].ended = true;
+    connect(own->socket.get(), &QAbstractSocket::stateChanged, this, [own](auto state) {
+        if (state == QAbstractSocket::UnconnectedState)
+            own->ended = true;
     });
     return slot;
 }
 
-int StationSockets::indexOf(const QTcpSocket* socket) const
+void StationSockets::renumberFrom(int index)
 {
-    for (std::size_t i = 0; i < m_sockets.size(); ++i) {
-        if (m_sockets[i].socket.get() == socket)
-            return int(i);
-    }
-    return -1;
+    for (std::size_t i = std::size_t(std::max(index, 0)); i < m_sockets.size(); ++i)
+        m_sockets[i]->index = int(i);
 }
 
 StationSockets::State StationSockets::state(int index) const
 {
-    const Slot& slot = m_sockets.at(std::size_t(index));
+    const Slot& slot = *m_sockets.at(std::size_t(index));
     switch (slot.socket->state()) {
     case QAbstractSocket::ConnectedState:
         return State::Connected;
@@ -104,12 +104,12 @@ void StationSockets::connectTo(int index, const QString& address)
 {
     close(index);
     const Endpoint target = endpoint(address);
-    m_sockets.at(std::size_t(index)).socket->connectToHost(target.host, target.port);
+    m_sockets.at(std::size_t(index))->socket->connectToHost(target.host, target.port);
 }
 
 void StationSockets::close(int index)
 {
-    Slot& slot = m_sockets.at(std::size_t(index));
+    Slot& slot = *m_sockets.at(std::size_t(index));
     slot.socket->abort();
     slot.ended = false;
 }
@@ -121,8 +121,15 @@ bool StationSockets::isConnected(int index) const
 
 void StationSockets::write(int index, const QByteArray& bytes)
 {
-    if (isConnected(index))
-        m_sockets[std::size_t(index)].socket->write(bytes); // a failed write is dropped
+    if (!isConnected(index))
+        return;
+    QTcpSocket& socket = *m_sockets[std::size_t(index)]->socket;
+    socket.write(bytes); // a failed write is dropped
+    // Handed to the system at once, without waiting: left to the event loop, every station's
+    // write notifier would fire in the same round after a status tick, and Qt's dispatcher takes
+    // time in the square of the notifiers firing together. What the system cannot take yet
+    // stays buffered and goes out when the socket can take it, as before.
+    socket.flush();
 }
 
 } // namespace kestrel

@@ -64,13 +64,15 @@ signals:
 private:
     struct Slot {
         std::unique_ptr<QTcpSocket> socket;
+        int index = 0; // where the station is now: stations move when others come or go
         bool ended = false;
     };
-    Slot makeSlot();
-    // Where a socket is now: stations move when others are added or removed.
-    int indexOf(const QTcpSocket* socket) const;
+    std::unique_ptr<Slot> makeSlot();
+    // Gives the slots from index on their places again, after one came or went.
+    void renumberFrom(int index);
 
-    std::vector<Slot> m_sockets;
+    // Each slot stays where it was made, so a socket's events find theirs without a search.
+    std::vector<std::unique_ptr<Slot>> m_sockets;
 };
 
 } // namespace kestrel

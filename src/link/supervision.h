@@ -18,6 +18,9 @@ class ConnectionSupervision final : public QObject {
     Q_OBJECT
 public:
     static constexpr int IntervalMs = 900;
+    // For the timer that calls tick(): to the millisecond, since a coarse timer may fire 5 % of
+    // the interval early or late and so stretch a station's wait between two statuses by 90 ms.
+    static constexpr Qt::TimerType TimerType = Qt::PreciseTimer;
 
     ConnectionSupervision(StationTable& stations, StationSockets& sockets, LinkSender& link,
                           QObject* parent = nullptr);

@@ -162,6 +162,7 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     m_supervisionTimer = new QTimer(this);
     m_supervisionTimer->setObjectName(u"TMRPING"_s);
     m_supervisionTimer->setInterval(ConnectionSupervision::IntervalMs);
+    m_supervisionTimer->setTimerType(ConnectionSupervision::TimerType);
     connect(m_supervisionTimer, &QTimer::timeout, &m_services.supervision,
             &ConnectionSupervision::tick);
 

@@ -47,16 +47,23 @@ struct Cafe : test::CounterServices {
         admin.load(); // as the page reads it again: nothing listed twice
     }
     QString agent(int i) const { return u"127.0.0.1:%1"_s.arg(agents[size_t(i)]->port()); }
-    // A tick, then until every station is connected.
+    // A tick, then until every station is connected and the console has read its agent's name:
+    // the console's first status follows a tick after the connection, so the agent's answer to
+    // it (its MAC address) never reaches the console together with the name.
     bool connectAll()
     {
+        QSet<int> heard;
+        const auto listening = QObject::connect(&sockets, &StationSockets::received,
+                                                [&](int i, const QByteArray&) { heard.insert(i); });
         supervision.tick();
-        return QTest::qWaitFor([&] {
+        const bool connected = QTest::qWaitFor([&] {
             for (int i = 0; i < stations.count(); ++i)
-                if (!sockets.isConnected(i))
+                if (!sockets.isConnected(i) || !heard.contains(i))
                     return false;
             return true;
         });
+        QObject::disconnect(listening);
+        return connected;
     }
     // CYBER as "PC=PCIP ...", checked against the page list.
     QString cyber()

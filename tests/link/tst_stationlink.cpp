@@ -14,6 +14,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
 
+using sim::CrowdListener;
 using sim::StationAgent;
 
 namespace {
@@ -71,6 +72,7 @@ private slots:
     void endpoints();
     void linkFollowsTheAgent();
     void requestsAndCommandsOverTheLink();
+    void crowdTellsAgentsApartByTheDialledAddress();
 };
 
 // An address without a usable port is the agent's port on the host written, blanks trimmed.
@@ -193,6 +195,44 @@ void TestStationLink::requestsAndCommandsOverTheLink()
     console.supervision.tick();
     QTRY_COMPARE(agent.statusCount(), 3);
     QCOMPARE(console.stations.at(0).LSTESTTUS + console.stations.at(1).LSTESTTUS, u"11"_s);
+}
+
+// Agents sharing one listening socket: each connection goes to the agent at the address the
+// console dialled; one to a stopped agent or to an address without one is closed at once.
+void TestStationLink::crowdTellsAgentsApartByTheDialledAddress()
+{
+    CrowdListener crowd;
+    QVERIFY(crowd.listen(0));
+    StationAgent first(u"pc01"_s, u"aa"_s), second(u"pc02"_s, u"bb"_s), off(u"pc03"_s, u"cc"_s),
+        twin(u"pc04"_s, u"dd"_s);
+    const quint16 port = crowd.port();
+    const QString at[] = {u"127.0.0.3"_s, u"127.0.0.2"_s, u"127.0.0.4"_s, u"127.0.0.5"_s};
+    for (StationAgent* agent : {&first, &second, &off, &twin})
+        agent->listenThrough(&crowd);
+    QVERIFY(first.listen(QHostAddress(at[0]), port) && second.listen(QHostAddress(at[1]), 0));
+    QVERIFY(off.listen(QHostAddress(at[2]), port));
+    off.close();
+    QVERIFY(!twin.listen(QHostAddress(at[0]), port));      // taken by another agent
+    QVERIFY(!twin.listen(QHostAddress(u"10.1.2.3"_s), 0)); // not loopback
+    QVERIFY(!twin.listen(QHostAddress(at[3]), quint16(port + 1)));
+    QStringList addresses;
+    for (const QString& a : at)
+        addresses << a + u':' + QString::number(port);
+    Console console(addresses);
+    QVERIFY(console.connect(1));
+    QTRY_COMPARE(console.stations.at(0).pcnames + console.stations.at(1).pcnames,
+                 u"\\\\PC01\\\\PC02"_s);
+    for (int i : {2, 3})
+        QTRY_VERIFY(console.sockets.state(i) == StationSockets::State::Other);
+    console.supervision.tick();
+    QTRY_VERIFY(first.statusCount() == 1 && second.statusCount() == 1);
+    QCOMPARE(first.lastStatus().value(3) + u' ' + second.lastStatus().value(3),
+             addresses[0] + u' ' + addresses[1]);
+    QVERIFY(off.listen(off.address(), 0)); // started again: its next connection is kept
+    console.supervision.tick();
+    QTRY_VERIFY(console.sockets.isConnected(2));
+    QTRY_COMPARE(console.stations.at(2).pcnames, u"\\\\PC03"_s);
+    QVERIFY(!console.sockets.isConnected(3));
 }
 
 } // namespace kestrel

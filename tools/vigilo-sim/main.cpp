@@ -1,5 +1,6 @@
 // vigilo-sim: the agents of café stations, for running the console without the workstations.
 
+#include "core/eventloop.h"
 #include "simcommands.h"
 
 #include <QCoreApplication>
@@ -35,8 +36,8 @@ void printError(const QString& line)
     printTo(stderr, u"vigilo-sim: "_s + line);
 }
 
-// Every station takes a listening socket and a connection: a café of 500 is past the usual soft
-// limit of 1024 descriptors.
+// Every station takes a connection and, without --one-listener, a listening socket: a café of 500
+// is past the usual soft limit of 1024 descriptors.
 void raiseOpenFileLimit()
 {
     rlimit limit{};
@@ -94,9 +95,10 @@ void readInput(QSocketNotifier& input, QByteArray& pending, CommandQueue& typed)
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // A whole café of agents in one process: the console's event loop, for the same reason.
+    const auto app = kestrel::makeApplication<QCoreApplication>(argc, argv);
     QString error;
-    const auto options = parseArguments(app.arguments().mid(1), &error);
+    const auto options = parseArguments(QCoreApplication::arguments().mid(1), &error);
     if (!options) {
         printError(error);
         return 2;
@@ -108,7 +110,7 @@ int main(int argc, char* argv[])
     raiseOpenFileLimit();
 
     Simulator simulator(*options, printOut, printError);
-    QObject::connect(&simulator, &Simulator::quitRequested, &app, &QCoreApplication::quit,
+    QObject::connect(&simulator, &Simulator::quitRequested, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QStringList script;
     if (!options->scriptFile.isEmpty()) {
@@ -127,5 +129,5 @@ int main(int argc, char* argv[])
     QByteArray pending;
     QObject::connect(&input, &QSocketNotifier::activated, &typed,
                      [&] { readInput(input, pending, typed); });
-    return app.exec();
+    return QCoreApplication::exec();
 }

@@ -74,13 +74,16 @@ Plays the agents of café stations for the console to connect to.
   --auto-start             press start whenever a station waits for it
   --reply TEXT             answer every operator message with TEXT
   --changes-only           print a status only when its state or user changes
+  --one-listener           the stations of a port share one socket listening on every address
+                           of it, told apart by the address dialled (loopback only: 127.x.x.x);
+                           one descriptor per connected station instead of two
   --name-prefix TEXT       computer names are TEXT01, TEXT02... (default "pc")
   --help                   this text
 
 Commands, one a line on standard input or in the script:
   STATION GETSTART2 | GETSTART USER PASSWORD | GETOUT | MSGBOX TEXT | GETNAMEX
   STATION GETNAME NAME | GETMAC MAC | raw TEXT | stop | start
-  sleep MS | list | stats | quit
+  sleep MS | list | stats [clear] | quit
 STATION is a number from 1, ADDR:PORT, ADDR when only one station has it, or * for all.)"_s;
 }
 
@@ -160,6 +163,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString* err
             options.autoStart = true;
         } else if (option == u"--changes-only") {
             options.changesOnly = true;
+        } else if (option == u"--one-listener") {
+            options.oneListener = true;
         } else if (option == u"--script") {
             if (!needs(1, u"a file"_s))
                 return std::nullopt;
@@ -214,6 +219,11 @@ std::optional<Options> parseArguments(const QStringList& arguments, QString* err
             return std::nullopt;
         }
         seen.insert(label);
+        if (options.oneListener && (endpoint.address.protocol() != QAbstractSocket::IPv4Protocol ||
+                                    !endpoint.address.isLoopback())) {
+            *error = u"--one-listener plays loopback IPv4 addresses only: %1"_s.arg(label);
+            return std::nullopt;
+        }
     }
     return options;
 }
@@ -245,6 +255,11 @@ Command parseCommand(const QString& line)
         if (!ok || command.sleepMs < 0 || !rest.isEmpty())
             return invalid(u"sleep needs a number of milliseconds: %1"_s.arg(line.trimmed()));
         command.kind = Command::Kind::Sleep;
+        return command;
+    }
+    if (is(first, u"stats") && rest.trimmed().compare(u"clear", Qt::CaseInsensitive) == 0) {
+        command.kind = Command::Kind::Stats;
+        command.clearStats = true;
         return command;
     }
     for (const auto& [name, kind] :
@@ -364,6 +379,7 @@ Simulator::Simulator(const Options& options, Output out, Output err, QObject* pa
             new StationAgent(computerName(options.namePrefix, i + 1), macAddress(i + 1), this);
         agent->setAutoStart(options.autoStart);
         agent->setChatReply(options.reply);
+        agent->setKeepReceived(false); // printed as they come, never asked for again
         watch(agent);
         m_agents << agent;
     }
@@ -372,6 +388,18 @@ Simulator::Simulator(const Options& options, Output out, Output err, QObject* pa
 bool Simulator::start()
 {
     for (int i = 0; i < m_agents.size(); ++i) {
+        if (m_options.oneListener) {
+            const quint16 port = m_endpoints[i].port;
+            CrowdListener*& crowd = m_crowds[port];
+            if (!crowd) {
+                crowd = new CrowdListener(this);
+                if (!crowd->listen(port)) {
+                    m_err(u"cannot listen on port %1: %2"_s.arg(port).arg(crowd->errorString()));
+                    return false;
+                }
+            }
+            m_agents[i]->listenThrough(crowd);
+        }
         if (!m_agents[i]->listen(m_endpoints[i].address, m_endpoints[i].port)) {
             m_err(u"cannot listen on %1: %2"_s.arg(endpointLabel(m_endpoints[i]),
                                                    m_agents[i]->errorString()));
@@ -421,6 +449,9 @@ int Simulator::execute(const QString& line)
         return 0;
     case Command::Kind::Stats:
         m_out(statsLine());
+        if (command.clearStats)
+            for (StationAgent* agent : std::as_const(m_agents))
+                agent->clearStatusStats();
         return 0;
     case Command::Kind::Quit:
         emit quitRequested();
@@ -506,19 +537,19 @@ void Simulator::watch(StationAgent* agent)
             [this, agent] { note(agent, u"console connected"_s); });
     connect(agent, &StationAgent::disconnected, this,
             [this, agent] { note(agent, u"console disconnected"_s); });
-    connect(
-        agent, &StationAgent::messageReceived, this,
-        [this, agent](const StationAgent::Received& message) {
-            if (message.keyword == u"SENDSTAT") {
-                const QStringList seen = {message.fields.value(0), message.fields.value(4)};
-                const auto previous = m_statusSeen.constFind(agent);
-                const bool same = previous != m_statusSeen.cend() && *previous == seen;
-                m_statusSeen.insert(agent, seen);
-                if (same && m_options.changesOnly)
-                    return;
-            }
-            m_out(messageLine(message.at.time(), agent->label(), message.keyword, message.fields));
-        });
+    connect(agent, &StationAgent::messageReceived, this,
+            [this, agent](const StationAgent::Received& message) {
+                if (message.keyword == u"SENDSTAT") {
+                    const QStringList seen = {message.fields.value(0), message.fields.value(4)};
+                    const auto previous = m_statusSeen.constFind(agent);
+                    const bool same = previous != m_statusSeen.cend() && *previous == seen;
+                    m_statusSeen.insert(agent, seen);
+                    if (same && m_options.changesOnly)
+                        return;
+                }
+                m_out(messageLine(message.at.toLocalTime().time(), agent->label(), message.keyword,
+                                  message.fields));
+            });
     connect(agent, &StationAgent::messageSent, this, [this, agent](const QByteArray& bytes) {
         QStringList pieces = Wire::split(Wire::decode(bytes));
         const QString keyword = pieces.takeFirst();

@@ -13,6 +13,7 @@
 
 namespace kestrel::sim {
 
+class CrowdListener;
 class StationAgent;
 
 inline constexpr quint16 DefaultPort = 6969;
@@ -33,6 +34,7 @@ struct Options {
     bool autoStart = false;
     QString reply;
     bool changesOnly = false;
+    bool oneListener = false; // the stations of a port share one listening socket
     QString namePrefix = QStringLiteral("pc");
     bool help = false;
 };
@@ -63,6 +65,7 @@ struct Command {
     QStringList fields;
     QString text; // SendRaw
     int sleepMs = 0;
+    bool clearStats = false; // Stats: the counts start afresh once printed
 };
 
 Command parseCommand(const QString& line);
@@ -105,6 +108,7 @@ private:
     Output m_err;
     QList<StationAgent*> m_agents;
     QList<Endpoint> m_endpoints;                          // with the ports actually taken
+    QHash<quint16, CrowdListener*> m_crowds;              // by the port asked for
     QHash<const StationAgent*, QStringList> m_statusSeen; // state code and user
 };
 

@@ -55,19 +55,34 @@ StationAgent::~StationAgent()
 bool StationAgent::listen(const QHostAddress& address, quint16 port)
 {
     close();
-    if (!m_server) {
-        m_server = new QTcpServer(this);
-        connect(m_server, &QTcpServer::newConnection, this, &StationAgent::acceptConnection);
-    }
+    if (m_crowd)
+        m_crowd->remove(m_address, this); // an agent answers at one address only
     m_address = address;
     m_port = port;
-    if (!m_server->listen(address, port)) {
-        m_error = m_server->errorString();
-        return false;
+    if (m_crowd) {
+        if (port != 0 && port != m_crowd->port()) {
+            m_error = u"the crowd listens on port %1"_s.arg(m_crowd->port());
+            return false;
+        }
+        if (!m_crowd->add(address, this)) {
+            m_error = u"another agent of the crowd or not a loopback address"_s;
+            return false;
+        }
+        m_port = m_crowd->port();
+        m_crowdListening = true;
+    } else {
+        if (!m_server) {
+            m_server = new QTcpServer(this);
+            connect(m_server, &QTcpServer::newConnection, this, &StationAgent::acceptConnection);
+        }
+        if (!m_server->listen(address, port)) {
+            m_error = m_server->errorString();
+            return false;
+        }
+        // Port 0 asks for any free port; the label shows the one taken.
+        m_port = m_server->serverPort();
     }
     m_error.clear();
-    // Port 0 asks for any free port; the label shows the one taken.
-    m_port = m_server->serverPort();
     // A restarted agent starts from a blank screen.
     m_lastStatus.clear();
     m_statusCount = 0;
@@ -85,12 +100,13 @@ void StationAgent::close()
         }
         m_server->close();
     }
+    m_crowdListening = false;
     dropConnection();
 }
 
 bool StationAgent::isListening() const
 {
-    return m_server && m_server->isListening();
+    return m_crowd ? m_crowdListening : m_server && m_server->isListening();
 }
 
 bool StationAgent::isConnected() const
@@ -134,29 +150,33 @@ bool StationAgent::screenLocked() const
 
 void StationAgent::acceptConnection()
 {
-    while (m_server->hasPendingConnections()) {
-        QTcpSocket* socket = m_server->nextPendingConnection();
-        // The console closes and reconnects: the newest connection is the live one.
+    while (m_server->hasPendingConnections())
+        adopt(m_server->nextPendingConnection());
+}
+
+void StationAgent::adopt(QTcpSocket* socket)
+{
+    socket->setParent(this);
+    // The console closes and reconnects: the newest connection is the live one.
+    dropConnection();
+    m_socket = socket;
+    // Each message is its own small write; Nagle would hold it back behind the previous one.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(socket, &QTcpSocket::readyRead, this, &StationAgent::readConsole);
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+        if (socket != m_socket)
+            return;
+        readConsole();
         dropConnection();
-        m_socket = socket;
-        // Each message is its own small write; Nagle would hold it back behind the previous one.
-        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        connect(socket, &QTcpSocket::readyRead, this, &StationAgent::readConsole);
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            if (socket != m_socket)
-                return;
-            readConsole();
-            dropConnection();
-        });
-        m_sinceLastSend.invalidate();
-        // A reconnection pause is not a late status, and a station still waiting is pressed
-        // again for the new console.
-        m_sinceStatus.invalidate();
-        m_startPressed = false;
-        m_macAnnounced = false;
-        emit connected();
-        send(u"GETNAME"_s, {m_computerName});
-    }
+    });
+    m_sinceLastSend.invalidate();
+    // A reconnection pause is not a late status, and a station still waiting is pressed again
+    // for the new console.
+    m_sinceStatus.invalidate();
+    m_startPressed = false;
+    m_macAnnounced = false;
+    emit connected();
+    send(u"GETNAME"_s, {m_computerName});
 }
 
 void StationAgent::readConsole()
@@ -170,10 +190,13 @@ void StationAgent::readConsole()
         QStringList pieces = Wire::split(Wire::decode(QByteArrayView(m_pending).first(end)));
         m_pending.remove(0, end + terminatorBytes().size());
         Received message;
-        message.at = QDateTime::currentDateTime();
+        // In UTC: the local time zone is looked up again at every reading of the local clock,
+        // which a crowd of thousands of agents feels; the log line converts it.
+        message.at = QDateTime::currentDateTimeUtc();
         message.keyword = pieces.takeFirst();
         message.fields = pieces;
-        m_received << message;
+        if (m_keepReceived)
+            m_received << message;
         emit messageReceived(message);
         handle(message);
     }
@@ -249,6 +272,63 @@ void StationAgent::dropConnection()
     socket->abort();
     socket->deleteLater();
     emit disconnected();
+}
+
+CrowdListener::CrowdListener(QObject* parent) : QObject(parent), m_server(new QTcpServer(this))
+{
+    // A whole café dials at once, in the console's first round.
+    m_server->setListenBacklogSize(4096);
+    connect(m_server, &QTcpServer::newConnection, this, &CrowdListener::acceptConnections);
+}
+
+bool CrowdListener::listen(quint16 port)
+{
+    return m_server->listen(QHostAddress::AnyIPv4, port);
+}
+
+quint16 CrowdListener::port() const
+{
+    return m_server->serverPort();
+}
+
+QString CrowdListener::errorString() const
+{
+    return m_server->errorString();
+}
+
+bool CrowdListener::add(const QHostAddress& address, StationAgent* agent)
+{
+    if (address.protocol() != QAbstractSocket::IPv4Protocol || !address.isLoopback())
+        return false;
+    StationAgent*& slot = m_agents[address.toIPv4Address()];
+    if (slot && slot != agent)
+        return false;
+    slot = agent;
+    return true;
+}
+
+void CrowdListener::remove(const QHostAddress& address, const StationAgent* agent)
+{
+    const auto at = m_agents.constFind(address.toIPv4Address());
+    if (at != m_agents.cend() && *at == agent)
+        m_agents.erase(at);
+}
+
+void CrowdListener::acceptConnections()
+{
+    while (m_server->hasPendingConnections()) {
+        QTcpSocket* socket = m_server->nextPendingConnection();
+        const QHostAddress dialled = socket->localAddress();
+        StationAgent* agent = dialled.protocol() == QAbstractSocket::IPv4Protocol
+                                  ? m_agents.value(dialled.toIPv4Address())
+                                  : nullptr;
+        if (agent && agent->isListening() && socket->peerAddress().isLoopback()) {
+            agent->adopt(socket);
+        } else {
+            socket->abort();
+            socket->deleteLater();
+        }
+    }
 }
 
 } // namespace kestrel::sim

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
@@ -14,6 +15,8 @@ class QTcpServer;
 class QTcpSocket;
 
 namespace kestrel::sim {
+
+class CrowdListener;
 
 // One simulated station agent. It listens like the agent of a real workstation, announces its
 // computer name when the console connects and its MAC address with the first status the console
@@ -34,9 +37,14 @@ public:
     StationAgent(QString computerName, QString mac, QObject* parent = nullptr);
     ~StationAgent() override;
 
-    // Starts listening; false with errorString() when the address cannot be taken.
+    // From now on the agent listens through the crowd's socket instead of one of its own: the
+    // crowd hands it the connections dialled to its address. Before the first listen().
+    void listenThrough(CrowdListener* crowd) { m_crowd = crowd; }
+    // Starts listening; false with errorString() when the address cannot be taken. Through a
+    // crowd the port is the crowd's, and the address one the crowd has no other agent on.
     bool listen(const QHostAddress& address, quint16 port);
-    // The agent stops: no longer listening, and the console's connection is dropped.
+    // The agent stops: no longer listening, and the console's connection is dropped. A crowd
+    // closes the connections dialled to a stopped agent at once.
     void close();
     bool isListening() const;
     bool isConnected() const;
@@ -57,7 +65,11 @@ public:
 
     void setMessageGapMs(int ms) { m_gapMs = ms; }
 
-    // Every whole message received from the console since the last clear, oldest first.
+    // Whether received() keeps the messages (it does unless told otherwise): a long run of a
+    // crowd that only prints them would otherwise keep them all.
+    void setKeepReceived(bool keep) { m_keepReceived = keep; }
+    // Every whole message received from the console since the last clear, oldest first; the
+    // time in UTC.
     const QList<Received>& received() const { return m_received; }
     void clearReceived() { m_received.clear(); }
     // Keywords of received(), in order.
@@ -70,15 +82,24 @@ public:
     // is free, or when a prepaid state carries no time and no user (an account logged out).
     bool screenLocked() const;
 
-    // Status message statistics since listen(): how many arrived, and the longest time between
-    // two of them on one connection, in milliseconds (0 with fewer than two).
+    // Status message statistics since listen() or the last clear: how many arrived, and the longest
+    // time between two of them on one connection, in milliseconds (0 with fewer than two).
     int statusCount() const { return m_statusCount; }
     qint64 worstStatusGapMs() const { return m_worstGapMs; }
+    // Both start afresh; the next gap still counts from the last status.
+    void clearStatusStats()
+    {
+        m_statusCount = 0;
+        m_worstGapMs = 0;
+    }
 
     // Customer behaviour for the demo: press start as soon as the station waits for it, and
     // answer every operator message with a text (empty: no answer).
     void setAutoStart(bool on) { m_autoStart = on; }
     void setChatReply(const QString& text) { m_chatReply = text; }
+
+    // A connection the console opened to this agent, accepted for it by its crowd.
+    void adopt(QTcpSocket* socket);
 
 signals:
     void connected();
@@ -101,6 +122,8 @@ private:
     quint16 m_port = 0;
     QString m_error;
     QTcpServer* m_server = nullptr;
+    QPointer<CrowdListener> m_crowd;
+    bool m_crowdListening = false;
     QPointer<QTcpSocket> m_socket;
     QByteArray m_pending; // received bytes after the last terminator
     QQueue<QByteArray> m_outgoing;
@@ -108,6 +131,7 @@ private:
     QElapsedTimer m_sinceLastSend;
     int m_gapMs = 40;
     QList<Received> m_received;
+    bool m_keepReceived = true;
     QStringList m_lastStatus;
     int m_statusCount = 0;
     qint64 m_worstGapMs = 0;
@@ -116,6 +140,33 @@ private:
     bool m_startPressed = false; // in the current waiting period
     bool m_macAnnounced = false; // on the current connection
     QString m_chatReply;
+};
+
+// One listening socket for a crowd of agents on one port: it listens on every IPv4 address of
+// the port and tells the agents apart by the address the console dialled (the accepted
+// connection's local address), so a crowd takes one descriptor per connected agent instead of
+// two. Listening on every address lets other machines knock too: a connection from anywhere
+// but this machine's loopback, or to an address without a listening agent, is closed at once.
+class CrowdListener : public QObject {
+    Q_OBJECT
+public:
+    explicit CrowdListener(QObject* parent = nullptr);
+
+    // Port 0 takes any free port. False with errorString() when the port cannot be taken.
+    bool listen(quint16 port);
+    quint16 port() const;
+    QString errorString() const;
+
+    // The agent that answers at address (IPv4); false when another one does already.
+    bool add(const QHostAddress& address, StationAgent* agent);
+    // The agent no longer answers at address.
+    void remove(const QHostAddress& address, const StationAgent* agent);
+
+private:
+    void acceptConnections();
+
+    QTcpServer* m_server;
+    QHash<quint32, StationAgent*> m_agents;
 };
 
 } // namespace kestrel::sim

@@ -100,6 +100,11 @@ bool RequestDispatcher::startPress(int index)
 
 bool RequestDispatcher::accountLogin(int index, const QString& user, const QString& password)
 {
+    // Only a free station takes a login. An agent that asks on a station in a session (its
+    // screen locked while the console was away) learns the session from the next status; the
+    // session, its time and its charge stay.
+    if (!m_services.stations.at(index).modo.isEmpty())
+        return false;
     LinkSender& link = m_services.link;
     if (!m_findAccount.exec({user})) {
         emit storeFailed(u"No se pudo leer la cuenta "_s + user + u":\n"_s +
@@ -175,8 +180,11 @@ void RequestDispatcher::accountLogout(int index)
 {
     // The state code and the time texts stay: the station shows free in the console, and the
     // agent, seeing a prepaid state without time or customer, locks the workstation. The
-    // account keeps the time the metering last wrote to it.
+    // account keeps the time the metering last wrote to it. A station without a customer has no
+    // account to log out of: its session, and what it owes, stay.
     StationTable& stations = m_services.stations;
+    if (stations.at(index).usuario.isEmpty())
+        return;
     m_services.actions.run(u"cerrar la cuenta del puesto "_s + stations.at(index).pc,
                            [&](ActionStore::Action&) {
                                stations.update(index, [](Station& s) {

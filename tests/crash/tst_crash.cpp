@@ -14,18 +14,28 @@
 // both always follows from the count of sale rows in the journal. Sessions move between stations
 // too (swaps, some with hold): a session's K is then on the other station, never on both or on
 // none.
+//
+// The console is killed while it starts too: a child runs the program's own start-up (login,
+// splash, the console's load, its timers, the station agents reconnecting) and is killed from its
+// first instant to just after its first tick. Nothing committed may go back: a session that goes
+// on never has less time or total, and only the operator ends one without a journal row.
+#include "app/startup.h"
 #include "billing/charge.h"
 #include "core/timetext.h"
 #include "link/requests.h"
+#include "link/stationsockets.h"
 #include "printing/pendingprints.h"
 #include "products/catalogue.h"
 #include "products/sale.h"
+#include "stationagent.h"
 #include "stations/counters.h"
 #include "stations/cyberstore.h"
 #include "support/testsupport.h"
 #include "swap/swap.h"
 #include "tariffs/openstation.h"
+#include "ui/messageboxprompts.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -52,12 +62,13 @@ QString machine(int index)
     return u"\\\\PC%1"_s.arg(index + 1);
 }
 
-// One station as both sides see it: "K/mode/elapsed/job", mode F free, C counter, P prepaid,
-// W waiting; K and job 0 when there is none.
-QString token(qint64 k, const QString& code, const QString& elapsed, qint64 job)
+// One station as both sides see it: "K/mode/elapsed/job/total", mode F free, C counter, P
+// prepaid, W waiting; K and job 0 when there is none.
+QString token(qint64 k, const QString& code, const QString& elapsed, qint64 job, double total)
 {
     const char mode = code.isEmpty() ? 'F' : code == u"1" ? 'C' : code == u"3" ? 'P' : 'W';
-    return u"%1/%2/%3/%4"_s.arg(mode == 'F' ? 0 : k).arg(QChar(mode)).arg(elapsed).arg(job);
+    return u"%1/%2/%3/%4/%5"_s.arg(QString::number(mode == 'F' ? 0 : k), QChar(mode), elapsed,
+                                   QString::number(job), QString::number(total));
 }
 
 void say(const QString& line)
@@ -67,6 +78,39 @@ void say(const QString& line)
 }
 
 // ---- the child: the console's core on a store, until it is killed ----
+
+qint64 jobAt(const PendingPrints& prints, int i)
+{
+    for (const PendingPrint& p : prints.rows())
+        if (p.maquina == machine(i))
+            return p.jobid.toLongLong();
+    return 0;
+}
+
+QString stateOf(const StationTable& stations, const PendingPrints& prints)
+{
+    QStringList tokens;
+    for (int i = 0; i < stations.count(); ++i) {
+        const Station& s = stations.at(i);
+        tokens << token(qint64(parseNumber(s.sub).value_or(0)), s.LSTCLWA, s.vartipex2,
+                        jobAt(prints, i), parseNumber(s.total).value_or(0));
+    }
+    return tokens.join(u' ');
+}
+
+// The stations' journal amounts written after row `last`, which moves on to the newest.
+QString journalAfter(QSqlDatabase db, qint64& last)
+{
+    QSqlQuery q(db);
+    q.exec(u"SELECT rowid, VALOR FROM INFORMES WHERE rowid > "_s + QString::number(last) +
+           u" AND "_s + NotSale + u" ORDER BY rowid"_s);
+    QStringList added;
+    while (q.next()) {
+        last = q.value(0).toLongLong();
+        added << QString::number(q.value(1).toLongLong());
+    }
+    return added.join(u' ');
+}
 
 // Confirms every question; anything the console would tell the operator is a failure.
 class Operator final : public Prompts {
@@ -85,8 +129,8 @@ struct Child {
     {
         session.logIn({u"Marta"_s, {}, {}});
         links.closed = {0, 1, 2, 3, 4, 5}; // no agents: nothing is sent
+        prints.reload();                   // in the order of the console's load
         stations.setStations(*CyberStore(db).load());
-        prints.reload();
         QObject::connect(&metering, &Metering::storeFailed,
                          [](const QString& text) { say(u"E "_s + text.simplified()); });
         QSqlQuery q(db);
@@ -96,26 +140,7 @@ struct Child {
         q.next();
         serial = q.value(0).toLongLong();
         lastRow = q.value(1).toLongLong();
-        say(u"L "_s + state());
-    }
-
-    qint64 jobOf(int i) const
-    {
-        for (const PendingPrint& p : prints.rows())
-            if (p.maquina == machine(i))
-                return p.jobid.toLongLong();
-        return 0;
-    }
-
-    QString state() const
-    {
-        QStringList tokens;
-        for (int i = 0; i < stations.count(); ++i) {
-            const Station& s = stations.at(i);
-            tokens << token(qint64(parseNumber(s.sub).value_or(0)), s.LSTCLWA, s.vartipex2,
-                            jobOf(i));
-        }
-        return tokens.join(u' ');
+        say(u"L "_s + stateOf(stations, prints));
     }
 
     // One event: "tick", "open"/"modo" (how: C counter, P prepaid, W waiting too), "start",
@@ -167,16 +192,7 @@ struct Child {
             ok = clearFreeCounters(stations, actions);
         }
         // Committed: the state it left and the journal rows it added.
-        QSqlQuery q(db);
-        q.exec(u"SELECT rowid, VALOR FROM INFORMES WHERE rowid > %1 AND %2 ORDER BY rowid"_s
-                   .arg(lastRow)
-                   .arg(NotSale));
-        QStringList added;
-        while (q.next()) {
-            lastRow = q.value(0).toLongLong();
-            added << QString::number(q.value(1).toLongLong());
-        }
-        say(u"S %1 %2 | %3"_s.arg(seq).arg(state(), added.join(u' ')));
+        say(u"S %1 %2 | %3"_s.arg(seq).arg(stateOf(stations, prints), journalAfter(db, lastRow)));
         return ok;
     }
 
@@ -187,6 +203,7 @@ struct Child {
         for (;;) {
             const int i = random.bounded(Stations);
             const QString code = stations.at(i).LSTCLWA;
+            const qint64 job = jobAt(prints, i);
             const int roll = random.bounded(100);
             const QString how = QString(QChar(u"CPW"[random.bounded(3)]));
             const bool ok = roll < 55                                     ? event(u"tick"_s, -1)
@@ -195,12 +212,12 @@ struct Child {
                             : roll < 72 && (code == u"2" || code == u"4") ? event(u"start"_s, i)
                             : roll < 75 && code == u"3"                   ? event(u"increm"_s, i)
                             : roll < 78 && !code.isEmpty() ? event(u"swap"_s, i, swapTo(random, i))
-                            : roll < 82 && jobOf(i) == 0   ? event(u"print"_s, i)
+                            : roll < 82 && job == 0        ? event(u"print"_s, i)
                             : roll < 90 && !code.isEmpty() ? event(u"lock"_s, i)
-                            : roll < 98 && (!code.isEmpty() || jobOf(i)) ? event(u"charge"_s, i)
-                            : roll >= 98                                 ? event(u"clear"_s, -1)
-                            : roll >= 90                                 ? event(u"sale"_s, -1)
-                                                                         : true;
+                            : roll < 98 && (!code.isEmpty() || job) ? event(u"charge"_s, i)
+                            : roll >= 98                            ? event(u"clear"_s, -1)
+                            : roll >= 90                            ? event(u"sale"_s, -1)
+                                                                    : true;
             if (!ok)
                 say(u"E the console refused an event"_s);
         }
@@ -238,6 +255,51 @@ struct Child {
     int seq = 0;
 };
 
+// The program's start-up on the store (settings in memory, a spooler without printers) until it
+// is killed: the state it loaded, then "B" before each tick and the state committed after it.
+int runConsole(const QString& dir)
+{
+    DataStore store;
+    if (auto error = store.open(DataStore::pathIn(dir))) {
+        say(u"E "_s + *error);
+        return 1;
+    }
+    test::MemorySettingsStore memory;
+    Settings settings{memory};
+    Operator teller;
+    test::ScriptedSpooler spooler; // no printers: each pass finds nothing
+    Startup startup(store, settings, teller, nullptr, &spooler);
+    qint64 lastRow = 0;
+    journalAfter(store.database(), lastRow);
+    int seq = 0;
+    const auto state = [&] { return stateOf(startup.stations(), startup.prints()); };
+    const auto next = [&] { say(u"B %1 tick -1 0"_s.arg(++seq)); }; // all it does is tick
+    QObject::connect(&startup, &Startup::consoleShown, [&] {
+        say(u"L "_s + state());
+        next();
+        for (int i = 0; i < startup.stations().count(); ++i) {
+            auto* agent = new sim::StationAgent(u"PC%1"_s.arg(i + 1), {}, &startup);
+            agent->setMessageGapMs(5);
+            const auto at = StationSockets::endpoint(startup.stations().at(i).LSTIPS);
+            if (!agent->listen(QHostAddress(at.host), at.port))
+                say(u"E "_s + agent->label() + u": "_s + agent->errorString());
+            // The customer of a running station, whose screen locked while the console was away,
+            // logs in with an account or out as soon as the console is back.
+            QObject::connect(agent, &sim::StationAgent::connected, [&startup, agent, i] {
+                const Station& s = startup.stations().at(i);
+                if (!s.modo.isEmpty() && s.usuario.isEmpty())
+                    agent->send(i % 2 ? u"GETOUT"_s : u"GETSTART"_s, {u"ana"_s, u"x"_s});
+            });
+        }
+    });
+    QObject::connect(&startup.metering(), &Metering::ticked, [&] {
+        say(u"S %1 %2 | %3"_s.arg(seq).arg(state(), journalAfter(store.database(), lastRow)));
+        next();
+    });
+    startup.begin();
+    return QCoreApplication::exec();
+}
+
 // ---- the parent: kills children and checks the store after every kill ----
 
 class TestCrash : public QObject {
@@ -246,19 +308,56 @@ private slots:
     void killedRightAfterAnAction_data();
     void killedRightAfterAnAction();
     void killedAtRandomMoments();
+    void killedWhileStarting();
 
 private:
     bool newCafe(const QString& dir);
     QStringList readStore(const QString& dir, std::multiset<qint64>* journal) const;
-    // Runs a child until the output holds `states` committed states (0: until `lifetimeMs`),
-    // then kills it; returns what it printed.
-    QStringList runChild(const QString& dir, const QString& mode, int states, int lifetimeMs);
+    // Runs a child until the output holds `states` committed states (0: until `lifetimeMs` from
+    // its first line, or from its start), then kills it; returns what it printed.
+    QStringList runChild(const QString& dir, const QString& mode, int states, int lifetimeMs,
+                         bool fromStart = false);
     QStringList check(const QString& dir, const QStringList& lines);
+    QStringList unjournaledEnds(const QStringList& after, const QString& cut) const;
 
     std::multiset<qint64> m_journaled; // what every child committed
     qint64 m_sales = 0;                // the sales every child committed
     QStringList m_state;               // the last state committed, or read after a kill
 };
+
+// What is wrong with station i going from `before` to `after` through the event `cut`: a session
+// that goes on never has less time or a smaller total ("increm" counts prepaid time anew), and
+// a tick moves a running one by one second (`whole`), or by none when it was cut short.
+QStringList wrongStep(int i, const QString& before, const QString& after, const QString& cut,
+                      bool whole)
+{
+    const QStringList was = before.split(u'/'), now = after.split(u'/');
+    if (was.value(0) != now.value(0) || was.value(0) == u"0" || now.value(1) == u"F")
+        return {}; // not one session going on
+    const auto secs = [](const QString& t) { return TimeText::toSeconds(t).value_or(0); };
+    const bool back =
+        cut != u"increm" && (secs(now[2]) < secs(was[2]) || now[4].toDouble() < was[4].toDouble());
+    if (back || (cut == u"tick" && now[1] == was[1] && (now[1] == u"C" || now[1] == u"P") &&
+                 now[2] != TimeText::stepOneSecond(was[2]).value_or(QString()) &&
+                 (whole || now[2] != was[2])))
+        return {u"station %1 went %2 to %3 after %4 (%5)"_s.arg(i + 1).arg(
+            back ? u"back"_s : u"on wrongly"_s, after, before, cut)};
+    return {};
+}
+
+// Only the operator ends a session without a journal row: a lock, a charge, a change of mode.
+QStringList TestCrash::unjournaledEnds(const QStringList& after, const QString& cut) const
+{
+    QStringList ends;
+    const QString kept = u' ' + after.join(u' ');
+    for (const QString& t : m_state) {
+        const QString k = t.section(u'/', 0, 0);
+        if (k != u"0" && !QStringList{u"lock"_s, u"charge"_s, u"modo"_s}.contains(cut) &&
+            !m_journaled.count(k.toLongLong()) && !kept.contains(u' ' + k + u'/'))
+            ends << u"session %1 ended without a journal row (%2)"_s.arg(k, cut);
+    }
+    return ends;
+}
 
 bool TestCrash::newCafe(const QString& dir)
 {
@@ -267,9 +366,16 @@ bool TestCrash::newCafe(const QString& dir)
         return false;
     QSqlQuery q(store.database());
     q.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES ('K', 0, 0, 'ST')"_s);
+    // The agents on loopback addresses and a port of this test process's own: other programs may
+    // hold port 6969 on every address.
+    const auto n = [](qint64 v) { return QString::number(v); };
+    const qint64 pid = QCoreApplication::applicationPid();
     for (int i = 0; i < Stations; ++i)
         q.exec(
-            u"INSERT INTO CYBER (PC, PCNAME) VALUES ('PC%1', '%2')"_s.arg(i + 1).arg(machine(i)));
+            u"INSERT INTO CYBER (PC, PCNAME, PCIP) VALUES ('PC%1', '%2', '127.%3.%4.%1:%5')"_s.arg(
+                n(i + 1), machine(i), n(1 + pid % 250), n(pid / 250 % 256),
+                n(20000 + pid % 10000)));
+    q.exec(u"INSERT INTO CUENTAS (USER, TIMERES, TARIFBAS) VALUES ('ana', '9:00:00', 0)"_s);
     q.exec(u"INSERT INTO Articulos (Articulo, Stock, PVP) VALUES ('cafe', %1, 1.5), ('torta', %1, "
            u"2)"_s.arg(Stock));
     store.close();
@@ -290,23 +396,26 @@ QStringList TestCrash::readStore(const QString& dir, std::multiset<qint64>* jour
     while (q.next())
         jobs[q.value(0).toString()] = q.value(1).toLongLong();
     QStringList stations;
-    q.exec(u"SELECT TARIFA, LSTVARX, vartipex2, PCNAME FROM CYBER ORDER BY rowid"_s);
+    q.exec(u"SELECT TARIFA, LSTVARX, vartipex2, PCNAME, TOTAL FROM CYBER ORDER BY rowid"_s);
     while (q.next())
         stations << token(q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(),
-                          jobs[q.value(3).toString()]);
+                          jobs[q.value(3).toString()], q.value(4).toDouble());
     q.exec(u"SELECT VALOR FROM INFORMES WHERE "_s + NotSale);
     while (journal && q.next())
         journal->insert(q.value(0).toLongLong());
     return stations;
 }
 
-QStringList TestCrash::runChild(const QString& dir, const QString& mode, int states, int lifetimeMs)
+QStringList TestCrash::runChild(const QString& dir, const QString& mode, int states, int lifetimeMs,
+                                bool fromStart)
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(), {u"--child"_s, dir, mode});
     QByteArray output;     // read all along, so the child never waits on a full pipe
     QElapsedTimer running; // from the child's first line, once its store is loaded
+    if (fromStart)
+        running.start();
     while (child.waitForReadyRead(
         states || !running.isValid() ? 30000 : qMax(1, int(lifetimeMs - running.elapsed())))) {
         output += child.readAllStandardOutput();
@@ -329,7 +438,6 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
     QString cut; // the event begun and never reported committed
     int cutIndex = -1;
     qint64 cutK = 0;
-    bool resumed = false;
     for (const QString& line : lines) {
         const QStringList f = line.split(u' ', Qt::SkipEmptyParts);
         if (f.value(0) == u"E") {
@@ -343,18 +451,12 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
         } else if (f.value(0) == u"S") {
             const qsizetype bar = f.indexOf(u"|"_s);
             const QStringList state = f.mid(2, bar - 2);
-            for (int i = 0; cut == u"tick" && i < state.size(); ++i) {
-                const QStringList was = m_state.value(i).split(u'/');
-                const QStringList now = state[i].split(u'/');
-                if ((was[1] == u"C" || was[1] == u"P") && now[1] == was[1] &&
-                    now[2] != TimeText::stepOneSecond(was[2]).value_or(QString()))
-                    violations << u"station %1 went on at %2 after %3%4"_s.arg(i + 1).arg(
-                        now[2], was[2], resumed ? QString() : u" (resumed)"_s);
-            }
-            resumed = resumed || cut == u"tick";
+            for (int i = 0; i < state.size(); ++i)
+                violations << wrongStep(i, m_state.value(i), state[i], cut, true);
             m_sales += cut == u"sale";
             for (const QString& k : f.mid(bar + 1))
                 m_journaled.insert(k.toLongLong());
+            violations << unjournaledEnds(state, cut);
             m_state = state;
             cut.clear();
         }
@@ -384,6 +486,7 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
             violations << u"journal row %1 from nowhere (cut: %2)"_s.arg(k).arg(cut);
         m_journaled.insert(k); // the cut event was committed after all
     }
+    violations << unjournaledEnds(stored, cut);
     for (qint64 k : journal) {
         if (journal.count(k) > 1)
             violations << u"journal row %1 appears %2 times"_s.arg(k).arg(journal.count(k));
@@ -393,6 +496,7 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
         if (now[1] != u"F" && journal.count(now[0].toLongLong()))
             violations << u"station %1 is journaled and still in a session: %2"_s.arg(i + 1).arg(
                 stored[i]);
+        violations << wrongStep(i, m_state.value(i), stored[i], cut, false);
         if (stored[i] == m_state.value(i))
             continue;
         // Only the cut event may have changed a station, and an opening or a print job that went
@@ -441,14 +545,14 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
 void TestCrash::killedRightAfterAnAction_data()
 {
     // the action, after station 1 has counted a minute with a print job | stations 1 and 2 and
-    // the journal after the kill (station 1's session is K 1, its print job K 2)
+    // the journal after the kill (station 1's session is K 1, total 1, its print job K 2)
     test::addRows(R"(
-        lock            |lock 0  |0/F/0:00:00/2 0/F//0 / 1
-        charge          |charge 0|0/F/0:00:00/0 0/F//0 / 1 2
-        prepaid opening |open 1 P|1/C/0:01:01/2 3/P//0 /
-        swap            |swap 0 1|0/F//2 1/C/0:01:01/0 /
-        swap with hold  |swap 0 1h|0/F//2 1/W/0:01:01/0 /
-        sale            |sale    |1/C/0:01:01/2 0/F//0 /)");
+        lock            |lock 0  |0/F/0:00:00/2/0 0/F//0/0 / 1
+        charge          |charge 0|0/F/0:00:00/0/0 0/F//0/0 / 1 2
+        prepaid opening |open 1 P|1/C/0:01:01/2/1 3/P//0/0 /
+        swap            |swap 0 1|0/F//2/0 1/C/0:01:01/0/1 /
+        swap with hold  |swap 0 1h|0/F//2/0 1/W/0:01:01/0/1 /
+        sale            |sale    |1/C/0:01:01/2/1 0/F//0/0 /)");
 }
 
 void TestCrash::killedRightAfterAnAction()
@@ -487,10 +591,50 @@ void TestCrash::killedAtRandomMoments()
     QVERIFY2(violations.isEmpty(), qPrintable(violations.mid(0, 20).join(u'\n')));
 }
 
+// The console killed while it starts, from its first instant to just after its first tick, the
+// café moving on now and then between two starts (KESTREL_CRASH_STARTS starts, 10 by default).
+void TestCrash::killedWhileStarting()
+{
+    QTemporaryDir dir;
+    QVERIFY(newCafe(dir.path()));
+    // Sessions of every kind, one on hold after a swap, and a print job waiting.
+    const QString cafe = u"open 0 C;open 1 P;open 2 W;print 3;open 4 C;swap 4 5h"_s;
+    QStringList violations = check(dir.path(), runChild(dir.path(), cafe, 6, 0));
+    const char* const starts = "KESTREL_CRASH_STARTS";
+    const int kills = qEnvironmentVariableIsSet(starts) ? qEnvironmentVariableIntValue(starts) : 10;
+    QRandomGenerator random(20261207);
+    int ticked = 0;
+    for (int kill = 1; kill <= kills; ++kill) {
+        if (kill % 5 == 0)
+            violations << check(dir.path(), runChild(dir.path(), QString::number(random.generate()),
+                                                     0, random.bounded(5, 120)));
+        // From its start, from the end of its load, or around its first tick a second later.
+        const int from = random.bounded(3);
+        const int ms = from == 0   ? random.bounded(2600)
+                       : from == 1 ? random.bounded(1000)
+                                   : random.bounded(940, 1080);
+        const QStringList lines = runChild(dir.path(), u"console"_s, 0, ms, from == 0);
+        ticked += std::any_of(lines.begin(), lines.end(), [](auto& l) { return l[0] == u'S'; });
+        for (const QString& v : check(dir.path(), lines))
+            violations << u"start %1: "_s.arg(kill) + v;
+    }
+    qInfo("kills during start-up: %d, after the first tick: %d, violations: %d", kills, ticked,
+          int(violations.size()));
+    QVERIFY2(violations.isEmpty(), qPrintable(violations.mid(0, 20).join(u'\n')));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && qstrcmp(argv[1], "--child") == 0 && qstrcmp(argv[3], "console") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        installSpanishTranslation();
+        QApplication::setQuitOnLastWindowClosed(false);
+        test::pinCafeLocale();
+        return runConsole(QString::fromLocal8Bit(argv[2]));
+    }
     QCoreApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--child") == 0) {
         test::pinCafeLocale();
@@ -512,6 +656,8 @@ int main(int argc, char** argv)
         QThread::sleep(60); // idle, as between two ticks of the console, until killed
         return 0;
     }
+    if (qEnvironmentVariableIsEmpty("QTEST_FUNCTION_TIMEOUT")) // long runs: CTest keeps its own
+        qputenv("QTEST_FUNCTION_TIMEOUT", "86400000");
     TestCrash test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -111,6 +111,8 @@ void TestRequests::requests_data()
     const QString session = pc("PC02", "MODALIDAD = 'PREPAGO', LSTVARX = '3', CLIENTE = 'ana', "
                                        "TARIFA = 0.11, TIEMPO = '0:59:10', vartipex2 = '0:00:50', "
                                        "vartipex3 = '1:00:00'");
+    const QString counting = pc("PC02", "MODALIDAD = 'CONTADOR', LSTVARX = '1', TARIFA = 2.5, "
+                                        "TOTAL = 2.5, TIEMPO = '0:40:00', vartipex2 = '0:40:00'");
     const QString longText(MessageList::MaxTextLength + 1, u'x');
     using R = Request;
     QTest::newRow("name, upper case") << R{"GETNAME#LVX#pc1getmac#LVX#AA", "name=\\\\PC1GETMAC", 1};
@@ -152,6 +154,10 @@ void TestRequests::requests_data()
     QTest::newRow("not stored") << R{"GETSTART#LVX#beto#LVX#Nueva", {}, 0, {}, full, {}, true};
     QTest::newRow("logout: the state code and the times stay")
         << R{"GETOUT", "modo=|usuario=|tiempo=0:00:00|sub=0,00", 1, {}, session};
+    // A session without an account keeps its time and charge whatever its agent says.
+    QTest::newRow("login on a station in a session: silence")
+        << R{"GETSTART#LVX#ana#LVX#Clave", {}, 0, {}, counting};
+    QTest::newRow("logout without a customer") << R{"GETOUT", {}, 1, {}, counting};
 }
 
 // Each request changes PC02 only, and what changes is in the store at once, without a tick.

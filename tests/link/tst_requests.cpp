@@ -305,7 +305,7 @@ void TestRequests::passwordGuessingHoldsTheAccount()
     const auto later = [&](int seconds) { c.clock.set(c.clock.now().addSecs(seconds)); };
     const auto guess = [&](int times) {
         for (int i = 0; i < times; ++i) {
-            QCOMPARE(login(i % 3, i % 2 ? u"ANA"_s : u"ana"_s, u"%1"_s.arg(i, 4, 10, QChar(u'0'))),
+            QCOMPARE(login(i % 2, i % 2 ? u"ANA"_s : u"ana"_s, u"%1"_s.arg(i, 4, 10, QChar(u'0'))),
                      wrong);
             later(10);
         }

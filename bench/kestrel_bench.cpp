@@ -228,26 +228,25 @@ LinkRun runLink(int agents, int seconds)
     LinkSender link(timed, session);
     ConnectionSupervision supervision(table, sockets, link);
     supervision.setCurrencySymbol(u"$"_s);
-    QTimer timer;
-    timer.setInterval(ConnectionSupervision::IntervalMs);
-    timer.setTimerType(ConnectionSupervision::TimerType);
-    // The ticks themselves: how long the longest took, and the longest time from one to the next.
+    // The rounds themselves: how long the longest slice of one took, and the longest time from
+    // one round to the next.
     QElapsedTimer tickClock;
     tickClock.start();
     qint64 lastTickNs = -1;
     qint64 longestTickNs = 0;
     qint64 longestIntervalNs = 0;
     bool timing = false;
-    QObject::connect(&timer, &QTimer::timeout, &supervision, [&] {
+    QObject::connect(&supervision.timer(), &QTimer::timeout, [&] {
         const qint64 start = tickClock.nsecsElapsed();
-        supervision.tick();
-        if (timing) {
-            longestTickNs = std::max(longestTickNs, tickClock.nsecsElapsed() - start);
+        if (timing)
             longestIntervalNs = std::max(longestIntervalNs, start - lastTickNs);
-        }
         lastTickNs = start;
     });
-    timer.start();
+    QObject::connect(&supervision, &ConnectionSupervision::sliceServed, [&](qint64 ns) {
+        if (timing)
+            longestTickNs = std::max(longestTickNs, ns);
+    });
+    supervision.start();
 
     const auto connected = [&] {
         int n = 0;
@@ -281,7 +280,7 @@ LinkRun runLink(int agents, int seconds)
     const double cpu = cpuMs() - cpuBefore;
     const double elapsed = ms(wall);
     run.cpuPercent = cpu * 100.0 / elapsed;
-    timer.stop();
+    supervision.timer().stop();
 
     sim.write("stats\n");
     while (statsLines.size() < 2 && sim.waitForReadyRead(10000))
@@ -325,8 +324,8 @@ int measureLink(int agents, int seconds, int runs)
     for (int r = 1; r <= runs; ++r) {
         const LinkRun run = runLink(agents, seconds);
         std::printf("link run %d         %.2f %% of one core, worst gap %s ms at the agents (%lld "
-                    "ms as sent), %d connected, %.0f %% of the statuses due arrived; ticks up to "
-                    "%.0f ms long, %.0f ms apart (load %s)\n",
+                    "ms as sent), %d connected, %.0f %% of the statuses due arrived; round slices up "
+                    "to %.0f ms long, rounds up to %.0f ms apart (load %s)\n",
                     r, run.cpuPercent, qPrintable(run.worstGapMs), run.sentGapMs, run.connected,
                     run.delivered, run.longestTickMs, run.longestIntervalMs,
                     qPrintable(loadAverage()));

@@ -151,10 +151,7 @@ int runSoak(int agents, int minutes, int flapMs, bool trim)
         connections += bytes.startsWith("GETNAME#");
         requests.dispatchBytes(index, bytes);
     });
-    QTimer timer;
-    timer.setTimerType(ConnectionSupervision::TimerType);
-    QObject::connect(&timer, &QTimer::timeout, &supervision, &ConnectionSupervision::tick);
-    timer.start(ConnectionSupervision::IntervalMs);
+    supervision.start();
 
     // As the console does, unless asked to show what happens without it.
     HeapTrimmer trimmer;

@@ -159,12 +159,7 @@ ConsoleWindow::ConsoleWindow(ConsoleServices services, QWidget* parent)
     });
 
     // The connection supervision runs from the end of the load until the program ends.
-    m_supervisionTimer = new QTimer(this);
-    m_supervisionTimer->setObjectName(u"TMRPING"_s);
-    m_supervisionTimer->setInterval(ConnectionSupervision::IntervalMs);
-    m_supervisionTimer->setTimerType(ConnectionSupervision::TimerType);
-    connect(m_supervisionTimer, &QTimer::timeout, &m_services.supervision,
-            &ConnectionSupervision::tick);
+    m_supervisionTimer = &m_services.supervision.timer();
 
     connect(&m_services.requests, &RequestDispatcher::stationCommandsChanged, this,
             &ConsoleWindow::EnDisOpc);
@@ -989,7 +984,7 @@ void ConsoleWindow::load()
     Loadteclas();
     m_meteringTimer->start();
     m_services.supervision.setCurrencySymbol(m_currencySymbol);
-    m_supervisionTimer->start();
+    m_services.supervision.start();
 }
 
 void ConsoleWindow::validarOperator()

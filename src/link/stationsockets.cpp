@@ -1,6 +1,17 @@
 #include "stationsockets.h"
 
-#include <QTcpSocket>
+#include "socketset.h"
+
+#include <QHostInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -23,7 +34,11 @@ StationSockets::Endpoint StationSockets::endpoint(const QString& address)
     return {trimmed, DefaultPort};
 }
 
-StationSockets::StationSockets(QObject* parent) : QObject(parent) {}
+StationSockets::StationSockets(QObject* parent)
+    : QObject(parent),
+      m_set(new SocketSet([this](std::uint64_t id, std::uint32_t events) { handle(id, events); },
+                          this))
+{}
 
 StationSockets::~StationSockets()
 {
@@ -32,10 +47,8 @@ StationSockets::~StationSockets()
 
 void StationSockets::reset(int count)
 {
-    for (const auto& slot : m_sockets) {
-        slot->socket->disconnect(this);
-        slot->socket->abort();
-    }
+    for (const auto& slot : m_sockets)
+        drop(*slot);
     m_sockets.clear();
     m_sockets.reserve(std::size_t(std::max(count, 0)));
     for (int i = 0; i < count; ++i)
@@ -54,9 +67,7 @@ void StationSockets::remove(int index)
 {
     if (!exists(index))
         return;
-    Slot& slot = *m_sockets[std::size_t(index)];
-    slot.socket->disconnect(this);
-    slot.socket->abort();
+    drop(*m_sockets[std::size_t(index)]);
     m_sockets.erase(m_sockets.begin() + index);
     renumberFrom(index);
 }
@@ -64,21 +75,21 @@ void StationSockets::remove(int index)
 std::unique_ptr<StationSockets::Slot> StationSockets::makeSlot()
 {
     auto slot = std::make_unique<Slot>();
-    slot->socket = std::make_unique<QTcpSocket>();
-    Slot* own = slot.get();
-    // The slot, not its index, is captured: the index changes when stations before this one are
-    // added or removed, and renumberFrom() keeps it. A removed slot's socket is disconnected
-    // before it goes.
-    connect(own->socket.get(), &QTcpSocket::readyRead, this, [this, own] {
-        const QByteArray bytes = own->socket->readAll();
-        if (!bytes.isEmpty())
-            emit received(own->index, bytes);
-    });
-    connect(own->socket.get(), &QAbstractSocket::stateChanged, this, [own](auto state) {
-        if (state == QAbstractSocket::UnconnectedState)
-            own->ended = true;
-    });
+    slot->id = m_nextId++;
+    m_byId.emplace(slot->id, slot.get());
     return slot;
+}
+
+// Closes the slot's socket and forgets its key: events and look-ups still on their way for it
+// find nothing.
+void StationSockets::drop(Slot& slot)
+{
+    if (slot.fd >= 0) {
+        ::close(slot.fd); // leaves the epoll set with its last descriptor
+        slot.fd = -1;
+    }
+    m_byId.erase(slot.id);
+    slot.unsent.clear();
 }
 
 void StationSockets::renumberFrom(int index)
@@ -89,12 +100,11 @@ void StationSockets::renumberFrom(int index)
 
 StationSockets::State StationSockets::state(int index) const
 {
-    const Slot& slot = *m_sockets.at(std::size_t(index));
-    switch (slot.socket->state()) {
-    case QAbstractSocket::ConnectedState:
+    switch (m_sockets.at(std::size_t(index))->phase) {
+    case Phase::Idle:
+        return State::Closed;
+    case Phase::Connected:
         return State::Connected;
-    case QAbstractSocket::UnconnectedState:
-        return slot.ended ? State::Other : State::Closed;
     default:
         return State::Other;
     }
@@ -103,15 +113,93 @@ StationSockets::State StationSockets::state(int index) const
 void StationSockets::connectTo(int index, const QString& address)
 {
     close(index);
+    Slot& slot = *m_sockets.at(std::size_t(index));
     const Endpoint target = endpoint(address);
-    m_sockets.at(std::size_t(index))->socket->connectToHost(target.host, target.port);
+    if (const QHostAddress literal(target.host); !literal.isNull()) {
+        startConnecting(slot, literal, target.port);
+        return;
+    }
+    slot.phase = Phase::LookingUp;
+    const std::uint64_t id = slot.id;
+    QHostInfo::lookupHost(target.host, this, [this, id, port = target.port](const QHostInfo& info) {
+        const auto it = m_byId.find(id);
+        if (it == m_byId.end() || it->second->phase != Phase::LookingUp)
+            return; // closed or moved on meanwhile
+        const QList<QHostAddress> found = info.addresses();
+        const auto ipv4 = std::find_if(found.begin(), found.end(), [](const QHostAddress& a) {
+            return a.protocol() == QAbstractSocket::IPv4Protocol;
+        });
+        if (ipv4 != found.end())
+            startConnecting(*it->second, *ipv4, port);
+        else if (!found.isEmpty())
+            startConnecting(*it->second, found.first(), port);
+        else
+            end(*it->second);
+    });
+}
+
+void StationSockets::startConnecting(Slot& slot, const QHostAddress& address, quint16 port)
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+        auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &bytes, sizeof bytes);
+        length = sizeof *in6;
+    } else {
+        auto* in4 = reinterpret_cast<sockaddr_in*>(&storage);
+        in4->sin_family = AF_INET;
+        in4->sin_port = htons(port);
+        in4->sin_addr.s_addr = htonl(address.toIPv4Address());
+        length = sizeof *in4;
+    }
+    slot.fd = ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (slot.fd < 0) {
+        end(slot);
+        return;
+    }
+    const int on = 1; // a status goes out as it is written
+    ::setsockopt(slot.fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    const int result = ::connect(slot.fd, reinterpret_cast<const sockaddr*>(&storage), length);
+    if (result == 0) {
+        slot.phase = Phase::Connected;
+        watch(slot, EPOLLIN | EPOLLRDHUP, false);
+    } else if (errno == EINPROGRESS) {
+        slot.phase = Phase::Connecting;
+        watch(slot, EPOLLOUT, false);
+    } else {
+        end(slot);
+    }
+}
+
+void StationSockets::watch(Slot& slot, std::uint32_t events, bool again)
+{
+    if (!m_set->watch(slot.fd, events, slot.id, again))
+        end(slot);
+}
+
+// A connection that failed or ended by itself: Other until the console closes it.
+void StationSockets::end(Slot& slot)
+{
+    if (slot.fd >= 0) {
+        ::close(slot.fd);
+        slot.fd = -1;
+    }
+    slot.unsent.clear();
+    slot.phase = Phase::Ended;
 }
 
 void StationSockets::close(int index)
 {
     Slot& slot = *m_sockets.at(std::size_t(index));
-    slot.socket->abort();
-    slot.ended = false;
+    drop(slot);
+    slot.phase = Phase::Idle;
+    // A new key: whatever the old connection still had on its way is not this one's.
+    slot.id = m_nextId++;
+    m_byId.emplace(slot.id, &slot);
 }
 
 bool StationSockets::isConnected(int index) const
@@ -121,15 +209,72 @@ bool StationSockets::isConnected(int index) const
 
 void StationSockets::write(int index, const QByteArray& bytes)
 {
-    if (!isConnected(index))
+    if (!isConnected(index) || bytes.isEmpty())
         return;
-    QTcpSocket& socket = *m_sockets[std::size_t(index)]->socket;
-    socket.write(bytes); // a failed write is dropped
-    // Handed to the system at once, without waiting: left to the event loop, every station's
-    // write notifier would fire in the same round after a status tick, and Qt's dispatcher takes
-    // time in the square of the notifiers firing together. What the system cannot take yet
-    // stays buffered and goes out when the socket can take it, as before.
-    socket.flush();
+    Slot& slot = *m_sockets[std::size_t(index)];
+    if (!slot.unsent.isEmpty()) {
+        // Behind what is waiting already, in order.
+        if (slot.unsent.size() + bytes.size() > MaxUnsent)
+            end(slot);
+        else
+            slot.unsent.append(bytes);
+        return;
+    }
+    const qsizetype sent = SocketSet::sendSome(slot.fd, bytes);
+    if (sent == bytes.size())
+        return;
+    if (sent < 0) {
+        end(slot); // broken: noticed by the supervision's next round
+        return;
+    }
+    slot.unsent = bytes.mid(sent);
+    watch(slot, EPOLLIN | EPOLLRDHUP | EPOLLOUT, true);
+}
+
+void StationSockets::sendUnsent(Slot& slot)
+{
+    const qsizetype sent = SocketSet::sendSome(slot.fd, slot.unsent);
+    if (sent < 0) {
+        end(slot);
+        return;
+    }
+    slot.unsent.remove(0, sent);
+    if (slot.unsent.isEmpty())
+        watch(slot, EPOLLIN | EPOLLRDHUP, true);
+}
+
+// Looked up at each event: a handler of an earlier one may have closed or removed its slot.
+void StationSockets::handle(std::uint64_t id, std::uint32_t events)
+{
+    const auto it = m_byId.find(id);
+    if (it == m_byId.end())
+        return;
+    Slot& slot = *it->second;
+    if (slot.phase == Phase::Connecting) {
+        int error = 0;
+        socklen_t length = sizeof error;
+        if (::getsockopt(slot.fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            end(slot);
+            return;
+        }
+        slot.phase = Phase::Connected;
+        watch(slot, EPOLLIN | EPOLLRDHUP, true);
+        return;
+    }
+    if (slot.phase != Phase::Connected)
+        return;
+    if (events & EPOLLOUT)
+        sendUnsent(slot);
+    if (slot.phase != Phase::Connected || !(events & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)))
+        return;
+    bool ended = false;
+    const QByteArray bytes = SocketSet::readAll(slot.fd, &ended);
+    const int index = slot.index;
+    if (ended || (events & (EPOLLHUP | EPOLLERR)))
+        end(slot);
+    // The last words of a closing agent are delivered too, after it is marked ended.
+    if (!bytes.isEmpty())
+        emit received(index, bytes);
 }
 
 } // namespace kestrel

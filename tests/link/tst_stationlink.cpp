@@ -73,6 +73,7 @@ private slots:
     void linkFollowsTheAgent();
     void requestsAndCommandsOverTheLink();
     void crowdTellsAgentsApartByTheDialledAddress();
+    void unreadBytesWaitInOrderUpToALimit();
 };
 
 // An address without a usable port is the agent's port on the host written, blanks trimmed.
@@ -233,6 +234,44 @@ void TestStationLink::crowdTellsAgentsApartByTheDialledAddress()
     QTRY_VERIFY(console.sockets.isConnected(2));
     QTRY_COMPARE(console.stations.at(2).pcnames, u"\\\\PC03"_s);
     QVERIFY(!console.sockets.isConnected(3));
+}
+
+// An agent slow to read gets every byte, in order, once it reads; one that reads nothing while
+// more than the limit waits has its connection taken as broken.
+void TestStationLink::unreadBytesWaitInOrderUpToALimit()
+{
+    QTcpServer agent;
+    QVERIFY(agent.listen(Loopback));
+    StationSockets sockets;
+    sockets.reset(2);
+    QByteArray sent;
+    for (int i : {0, 1}) {
+        sockets.connectTo(i, address(agent.serverPort()));
+        QTRY_VERIFY(sockets.isConnected(i));
+    }
+    QTRY_VERIFY(agent.hasPendingConnections());
+    std::unique_ptr<QTcpSocket> slow(agent.nextPendingConnection());
+    // More than the system's buffers hold: some of it waits in the console.
+    for (int chunk = 0; chunk < 64; ++chunk) {
+        const QByteArray bytes = QByteArray::number(chunk).repeated(4096);
+        sent += bytes;
+        sockets.write(0, bytes);
+    }
+    QVERIFY(sockets.isConnected(0));
+    QByteArray read;
+    QTRY_VERIFY_WITH_TIMEOUT((read += slow->readAll()).size() == sent.size(), 20000);
+    QCOMPARE(read, sent);
+    // Station 1's agent reads nothing.
+    QTRY_VERIFY(agent.hasPendingConnections());
+    const std::unique_ptr<QTcpSocket> deaf(agent.nextPendingConnection());
+    deaf->setReadBufferSize(1);
+    const QByteArray block(64 * 1024, 'x');
+    for (qsizetype total = 0; total < 16 * StationSockets::MaxUnsent && sockets.isConnected(1);
+         total += block.size()) {
+        sockets.write(1, block);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(sockets.state(1), StationSockets::State::Other);
 }
 
 } // namespace kestrel

@@ -1,5 +1,6 @@
 #include "stationagent.h"
 
+#include "link/socketset.h"
 #include "link/wire.h"
 #include "simcommands.h"
 
@@ -7,6 +8,14 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -33,6 +42,38 @@ bool isZeroTime(const QString& time)
            std::all_of(time.begin(), time.end(), [](QChar c) { return c == u'0' || c == u':'; });
 }
 
+// A connection accepted by the agent's own listener.
+class TcpConnection final : public AgentConnection {
+public:
+    explicit TcpConnection(QTcpSocket* socket) : m_socket(socket)
+    {
+        socket->setParent(this);
+        // Each message is its own small write; Nagle would hold it back behind the previous one.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this] { emit bytesArrived(m_socket->readAll()); });
+        connect(socket, &QTcpSocket::disconnected, this, [this] {
+            if (const QByteArray rest = m_socket->readAll(); !rest.isEmpty())
+                emit bytesArrived(rest);
+            emit closed();
+        });
+    }
+    bool isOpen() const override { return m_socket->state() == QAbstractSocket::ConnectedState; }
+    void write(const QByteArray& bytes) override
+    {
+        m_socket->write(bytes);
+        m_socket->flush();
+    }
+    void abort() override
+    {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+
+private:
+    QTcpSocket* m_socket;
+};
+
 } // namespace
 
 StationAgent::StationAgent(QString computerName, QString mac, QObject* parent)
@@ -46,9 +87,9 @@ StationAgent::StationAgent(QString computerName, QString mac, QObject* parent)
 StationAgent::~StationAgent()
 {
     // Quietly: nobody listens to an agent being destroyed.
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
+    if (m_connection) {
+        m_connection->disconnect(this);
+        m_connection->abort();
     }
 }
 
@@ -111,7 +152,7 @@ bool StationAgent::isListening() const
 
 bool StationAgent::isConnected() const
 {
-    return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
+    return m_connection && m_connection->isOpen();
 }
 
 QString StationAgent::label() const
@@ -151,23 +192,19 @@ bool StationAgent::screenLocked() const
 void StationAgent::acceptConnection()
 {
     while (m_server->hasPendingConnections())
-        adopt(m_server->nextPendingConnection());
+        adopt(new TcpConnection(m_server->nextPendingConnection()));
 }
 
-void StationAgent::adopt(QTcpSocket* socket)
+void StationAgent::adopt(AgentConnection* connection)
 {
-    socket->setParent(this);
+    connection->setParent(this);
     // The console closes and reconnects: the newest connection is the live one.
     dropConnection();
-    m_socket = socket;
-    // Each message is its own small write; Nagle would hold it back behind the previous one.
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(socket, &QTcpSocket::readyRead, this, &StationAgent::readConsole);
-    connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-        if (socket != m_socket)
-            return;
-        readConsole();
-        dropConnection();
+    m_connection = connection;
+    connect(connection, &AgentConnection::bytesArrived, this, &StationAgent::readConsole);
+    connect(connection, &AgentConnection::closed, this, [this, connection] {
+        if (connection == m_connection)
+            dropConnection();
     });
     m_sinceLastSend.invalidate();
     // A reconnection pause is not a late status, and a station still waiting is pressed again
@@ -179,11 +216,11 @@ void StationAgent::adopt(QTcpSocket* socket)
     send(u"GETNAME"_s, {m_computerName});
 }
 
-void StationAgent::readConsole()
+void StationAgent::readConsole(const QByteArray& bytes)
 {
-    if (!m_socket)
+    if (!m_connection)
         return;
-    m_pending += m_socket->readAll();
+    m_pending += bytes;
     qsizetype end = -1;
     // m_pending is emptied if a handler drops the connection, which ends the loop.
     while ((end = m_pending.indexOf(terminatorBytes())) >= 0) {
@@ -252,8 +289,7 @@ void StationAgent::flush()
             }
         }
         const QByteArray bytes = m_outgoing.dequeue();
-        m_socket->write(bytes);
-        m_socket->flush();
+        m_connection->write(bytes);
         m_sinceLastSend.start();
         emit messageSent(bytes);
     }
@@ -264,36 +300,100 @@ void StationAgent::dropConnection()
     m_outgoing.clear();
     m_gapTimer.stop();
     m_pending.clear();
-    if (!m_socket)
+    if (!m_connection)
         return;
-    QTcpSocket* socket = m_socket;
-    m_socket = nullptr;
-    socket->disconnect(this);
-    socket->abort();
-    socket->deleteLater();
+    AgentConnection* connection = m_connection;
+    m_connection = nullptr;
+    connection->disconnect(this);
+    connection->abort();
+    connection->deleteLater();
     emit disconnected();
 }
 
-CrowdListener::CrowdListener(QObject* parent) : QObject(parent), m_server(new QTcpServer(this))
+// A connection the crowd accepted: a socket in the crowd's set, its events brought by the crowd.
+class CrowdListener::Connection final : public AgentConnection {
+public:
+    Connection(int fd, CrowdListener* crowd) : AgentConnection(crowd), m_fd(fd) {}
+    ~Connection() override { abort(); }
+
+    bool isOpen() const override { return m_fd >= 0; }
+    void write(const QByteArray& bytes) override
+    {
+        // A status is a few dozen bytes and the console reads them at once: what the system
+        // cannot take now is dropped, as a full buffer would drop it on a real agent.
+        if (m_fd >= 0 && SocketSet::sendSome(m_fd, bytes) < 0)
+            end();
+    }
+    void abort() override
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    void ready(std::uint32_t events)
+    {
+        if (m_fd < 0)
+            return;
+        bool ended = false;
+        const QByteArray bytes = SocketSet::readAll(m_fd, &ended);
+        if (!bytes.isEmpty())
+            emit bytesArrived(bytes);
+        if (ended || (events & (EPOLLHUP | EPOLLERR)))
+            end();
+    }
+
+private:
+    void end()
+    {
+        abort();
+        emit closed();
+    }
+    int m_fd;
+};
+
+CrowdListener::CrowdListener(QObject* parent)
+    : QObject(parent),
+      m_set(new SocketSet([this](std::uint64_t key, std::uint32_t events) { ready(key, events); },
+                          this))
+{}
+
+CrowdListener::~CrowdListener()
 {
-    // A whole café dials at once, in the console's first round.
-    m_server->setListenBacklogSize(4096);
-    connect(m_server, &QTcpServer::newConnection, this, &CrowdListener::acceptConnections);
+    if (m_listener >= 0)
+        ::close(m_listener);
 }
 
 bool CrowdListener::listen(quint16 port)
 {
-    return m_server->listen(QHostAddress::AnyIPv4, port);
-}
-
-quint16 CrowdListener::port() const
-{
-    return m_server->serverPort();
-}
-
-QString CrowdListener::errorString() const
-{
-    return m_server->errorString();
+    const auto fail = [this](const char* what) {
+        m_error =
+            QString::fromLatin1(what) + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+        if (m_listener >= 0)
+            ::close(m_listener);
+        m_listener = -1;
+        return false;
+    };
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listener < 0)
+        return fail("socket");
+    const int on = 1;
+    ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(port);
+    any.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0)
+        return fail("bind");
+    // A whole café dials at once, in the console's first round.
+    if (::listen(m_listener, 4096) != 0)
+        return fail("listen");
+    socklen_t length = sizeof any;
+    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&any), &length);
+    m_port = ntohs(any.sin_port);
+    if (!m_set->watch(m_listener, EPOLLIN, 0))
+        return fail("epoll_ctl");
+    return true;
 }
 
 bool CrowdListener::add(const QHostAddress& address, StationAgent* agent)
@@ -314,20 +414,48 @@ void CrowdListener::remove(const QHostAddress& address, const StationAgent* agen
         m_agents.erase(at);
 }
 
+void CrowdListener::ready(std::uint64_t key, std::uint32_t events)
+{
+    if (key == 0) {
+        acceptConnections();
+        return;
+    }
+    const QPointer<Connection> connection = m_connections.value(key);
+    if (!connection) {
+        m_connections.remove(key);
+        return;
+    }
+    connection->ready(events);
+    if (connection && !connection->isOpen())
+        m_connections.remove(key);
+}
+
 void CrowdListener::acceptConnections()
 {
-    while (m_server->hasPendingConnections()) {
-        QTcpSocket* socket = m_server->nextPendingConnection();
-        const QHostAddress dialled = socket->localAddress();
-        StationAgent* agent = dialled.protocol() == QAbstractSocket::IPv4Protocol
-                                  ? m_agents.value(dialled.toIPv4Address())
-                                  : nullptr;
-        if (agent && agent->isListening() && socket->peerAddress().isLoopback()) {
-            agent->adopt(socket);
-        } else {
-            socket->abort();
-            socket->deleteLater();
+    for (;;) {
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        const int fd = ::accept4(m_listener, reinterpret_cast<sockaddr*>(&peer), &length,
+                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0)
+            return; // none waiting (or none that can be taken now)
+        sockaddr_in dialled{};
+        length = sizeof dialled;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&dialled), &length);
+        StationAgent* agent = m_agents.value(ntohl(dialled.sin_addr.s_addr));
+        const bool loopback = (ntohl(peer.sin_addr.s_addr) >> 24) == 127;
+        const std::uint64_t key = m_nextKey++;
+        if (!agent || !agent->isListening() || !loopback ||
+            !m_set->watch(fd, EPOLLIN | EPOLLRDHUP, key)) {
+            ::close(fd);
+            continue;
         }
+        const int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        auto* connection = new Connection(fd, this);
+        m_connections.insert(key, connection);
+        connect(connection, &QObject::destroyed, this, [this, key] { m_connections.remove(key); });
+        agent->adopt(connection);
     }
 }
 

@@ -14,9 +14,31 @@
 class QTcpServer;
 class QTcpSocket;
 
+namespace kestrel {
+class SocketSet;
+}
+
 namespace kestrel::sim {
 
 class CrowdListener;
+
+// The console's connection to one agent, whatever carries it: a QTcpSocket of the agent's own
+// listener, or a socket of its crowd's.
+class AgentConnection : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual bool isOpen() const = 0;
+    // Hands the bytes to the system at once.
+    virtual void write(const QByteArray& bytes) = 0;
+    // Closes the connection without a word to either side.
+    virtual void abort() = 0;
+
+signals:
+    void bytesArrived(const QByteArray& bytes);
+    // The console closed it, or it broke; after the last bytes that came.
+    void closed();
+};
 
 // One simulated station agent. It listens like the agent of a real workstation, announces its
 // computer name when the console connects and its MAC address with the first status the console
@@ -98,8 +120,9 @@ public:
     void setAutoStart(bool on) { m_autoStart = on; }
     void setChatReply(const QString& text) { m_chatReply = text; }
 
-    // A connection the console opened to this agent, accepted for it by its crowd.
-    void adopt(QTcpSocket* socket);
+    // A connection the console opened to this agent, accepted for it by its listener or its
+    // crowd; the agent owns it from now on.
+    void adopt(AgentConnection* connection);
 
 signals:
     void connected();
@@ -110,7 +133,7 @@ signals:
 
 private:
     void acceptConnection();
-    void readConsole();
+    void readConsole(const QByteArray& bytes);
     void handle(const Received& message);
     void enqueue(const QByteArray& bytes);
     void flush();
@@ -124,7 +147,7 @@ private:
     QTcpServer* m_server = nullptr;
     QPointer<CrowdListener> m_crowd;
     bool m_crowdListening = false;
-    QPointer<QTcpSocket> m_socket;
+    QPointer<AgentConnection> m_connection;
     QByteArray m_pending; // received bytes after the last terminator
     QQueue<QByteArray> m_outgoing;
     QTimer m_gapTimer;
@@ -147,15 +170,18 @@ private:
 // connection's local address), so a crowd takes one descriptor per connected agent instead of
 // two. Listening on every address lets other machines knock too: a connection from anywhere
 // but this machine's loopback, or to an address without a listening agent, is closed at once.
+// Its connections are the system's own sockets in one SocketSet, as the console's are, so a
+// crowd of thousands costs per turn of the event loop only the agents that are spoken to.
 class CrowdListener : public QObject {
     Q_OBJECT
 public:
     explicit CrowdListener(QObject* parent = nullptr);
+    ~CrowdListener() override;
 
     // Port 0 takes any free port. False with errorString() when the port cannot be taken.
     bool listen(quint16 port);
-    quint16 port() const;
-    QString errorString() const;
+    quint16 port() const { return m_port; }
+    QString errorString() const { return m_error; }
 
     // The agent that answers at address (IPv4); false when another one does already.
     bool add(const QHostAddress& address, StationAgent* agent);
@@ -163,10 +189,17 @@ public:
     void remove(const QHostAddress& address, const StationAgent* agent);
 
 private:
+    class Connection;
+    void ready(std::uint64_t key, std::uint32_t events);
     void acceptConnections();
 
-    QTcpServer* m_server;
+    SocketSet* m_set;
+    int m_listener = -1;
+    quint16 m_port = 0;
+    QString m_error;
+    std::uint64_t m_nextKey = 1; // 0 is the listener's
     QHash<quint32, StationAgent*> m_agents;
+    QHash<std::uint64_t, QPointer<Connection>> m_connections;
 };
 
 } // namespace kestrel::sim

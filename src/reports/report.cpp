@@ -1,11 +1,11 @@
 #include "report.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/names.h"
 #include "core/prompts.h"
 #include "core/settings.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 
 #include <QHash>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "display.h"
 
 #include "core/settings.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "station.h"
 #include "stationtable.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/prompts.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "widgets.h"
 
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "billing/charge.h"
+#include "charging/charge.h"
 
 #include <QDialog>
 #include <QSqlDatabase>

@@ -1,7 +1,7 @@
 #include "loginwindow.h"
 
 #include "core/prompts.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -4,7 +4,7 @@
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "numerickeyfilter.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "operators/shortcuts.h"
 #include "printerspage.h"
 #include "shortcutspage.h"

@@ -3,7 +3,7 @@
 #include "core/numbers.h"
 #include "core/prompts.h"
 #include "numerickeyfilter.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "widgets.h"
 
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "reportprinter.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/numbers.h"
 #include "reports/report.h"
 

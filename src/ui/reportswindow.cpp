@@ -1,6 +1,6 @@
 #include "reportswindow.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/prompts.h"
 #include "ui/reportprinter.h"

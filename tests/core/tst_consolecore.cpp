@@ -1,10 +1,10 @@
 // The console's rules that need no window: display settings, the counter reset, the journal of
 // the day, key codes and the search address.
-#include "billing/journal.h"
-#include "billing/journalofday.h"
+#include "journal/journal.h"
+#include "journal/journalofday.h"
 #include "core/virtualkeys.h"
 #include "core/webbrowser.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "stations/display.h"
 #include "stations/stationtable.h"
 #include "support/testsupport.h"

@@ -20,7 +20,7 @@
 // first instant to just after its first tick. Nothing committed may go back: a session that goes
 // on never has less time or total, and only the operator ends one without a journal row.
 #include "app/startup.h"
-#include "billing/charge.h"
+#include "charging/charge.h"
 #include "core/timetext.h"
 #include "link/requests.h"
 #include "link/stationsockets.h"

@@ -1,6 +1,6 @@
 // CupsSpooler against a cupsd of the test's own: the printers, the jobs as the monitor reads
 // them, cancelling, and a cupsd that is not there.
-#include "billing/charge.h"
+#include "charging/charge.h"
 #include "printing/cupsspooler.h"
 #include "printing/pendingprints.h"
 #include "printing/printmonitor.h"

@@ -1,5 +1,5 @@
 // Operator actions reach the store as one transaction each: all of an action or none of it.
-#include "billing/charge.h"
+#include "charging/charge.h"
 #include "printing/pendingprints.h"
 #include "stations/counters.h"
 #include "support/testsupport.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "accounts/accounts.h"
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
@@ -9,10 +9,10 @@
 #include "link/linksender.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "printing/spooler.h"
 #include "stations/actionstore.h"
-#include "stations/metering.h"
+#include "metering/metering.h"
 #include "stations/stationrows.h"
 #include "stations/stationtable.h"
 

@@ -1,6 +1,6 @@
 // The console driven as the operator drives it, against station agents in this process.
 #include "app/startup.h"
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "operators/shortcuts.h"
 #include "printing/printmonitor.h"
 #include "stationagent.h"

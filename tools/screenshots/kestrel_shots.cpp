@@ -11,7 +11,7 @@
 // "Aplicar"; then a station opened, counted and charged. Every options page is saved as a picture
 // on the way (options-*.png) and each step is printed.
 #include "app/startup.h"
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
 #include "core/settings.h"
@@ -19,7 +19,7 @@
 #include "printing/spooler.h"
 #include "products/catalogue.h"
 #include "stationagent.h"
-#include "stations/metering.h"
+#include "metering/metering.h"
 #include "stations/stationtable.h"
 #include "ui/accountswindow.h"
 #include "ui/chargedialog.h"

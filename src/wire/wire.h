@@ -26,4 +26,21 @@ QStringList split(QStringView received);
 QByteArray encode(QStringView text);
 QString decode(QByteArrayView bytes);
 
+// Cuts what the console sends into whole messages, however TCP delivers it: split over several
+// reads or several joined in one. A message ends at the terminator.
+class Framer {
+public:
+    // What may wait for its terminator; beyond it the waiting bytes are dropped, so a peer that
+    // never ends a message cannot fill the memory.
+    static constexpr qsizetype MaxPending = 1 << 20;
+
+    // Adds the bytes that arrived; returns the messages they complete, oldest first, decoded and
+    // without their terminator.
+    QStringList feed(QByteArrayView bytes);
+    void clear() { m_pending.clear(); }
+
+private:
+    QByteArray m_pending;
+};
+
 } // namespace kestrel::Wire

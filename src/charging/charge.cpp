@@ -1,6 +1,6 @@
 #include "charge.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/names.h"
 #include "core/prompts.h"
 #include "link/remotecommands.h"

@@ -1,6 +1,6 @@
 // The station link's text: a received message's fields, and Windows-1252 bytes both ways.
-#include "link/wire.h"
 #include "support/testsupport.h"
+#include "wire/wire.h"
 
 #include <QTest>
 
@@ -40,6 +40,38 @@ private slots:
         QCOMPARE(Wire::decode(bytes), u"ñÑáü¿¡€“”…"_s);
         // Outside the code page, even outside the basic plane: one mark.
         QCOMPARE(Wire::encode(u"a\u4E2Db\U0001F600c"_s), QByteArray("a?b?c"));
+    }
+
+    void framing_data()
+    {
+        // the reads, separated by "~" | the messages after each read, "/" between messages
+        test::addRows(R"(
+    one message, one read |SHOWF#LVX##LVXF#                  |SHOWF#LVX#
+    split over three reads|SENDS~TAT#LVX#1#L~VXF#            |~~SENDSTAT#LVX#1
+    two in one read       |5#LVX##LVXF#6#LVX##LVXF#          |5#LVX#/6#LVX#
+    one and a half        |A#LVXF#B#LV~X#x#LVXF#             |A~B#LVX#x
+    terminator split      |A#LVX#x#LV~XF~#                   |~~A#LVX#x
+    nothing but ends      |#LVXF##LVXF#                      |/
+    )");
+    }
+    void framing()
+    {
+        QFETCH(QStringList, f);
+        Wire::Framer framer;
+        QStringList after;
+        for (const QString& read : f[0].split(u'~'))
+            after << framer.feed(Wire::encode(read)).join(u'/');
+        QCOMPARE(after.join(u'~'), f[1]);
+    }
+
+    // Bytes that never end a message are let go past the limit; what follows frames again.
+    void framingLimit()
+    {
+        Wire::Framer framer;
+        const QByteArray chunk(64 * 1024, 'x');
+        for (qsizetype sent = 0; sent <= Wire::Framer::MaxPending; sent += chunk.size())
+            QVERIFY(framer.feed(chunk).isEmpty());
+        QCOMPARE(framer.feed("GETMAC#LVX#aa#LVXF#"), QStringList{u"GETMAC#LVX#aa"_s});
     }
 };
 

@@ -70,4 +70,19 @@ QString decode(QByteArrayView bytes)
     return text;
 }
 
+QStringList Framer::feed(QByteArrayView bytes)
+{
+    static const QByteArray terminator = encode(Terminator);
+    m_pending += bytes;
+    QStringList messages;
+    qsizetype start = 0;
+    for (qsizetype end; (end = m_pending.indexOf(terminator, start)) >= 0;
+         start = end + terminator.size())
+        messages << decode(QByteArrayView(m_pending).sliced(start, end - start));
+    m_pending.remove(0, start);
+    if (m_pending.size() > MaxPending)
+        m_pending.clear();
+    return messages;
+}
+
 } // namespace kestrel::Wire

@@ -2,7 +2,7 @@
 
 #include "core/clock.h"
 #include "core/numbers.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 
 #include <QLocale>
 

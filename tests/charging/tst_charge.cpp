@@ -1,4 +1,4 @@
-#include "billing/charge.h"
+#include "charging/charge.h"
 #include "printing/pendingprints.h"
 #include "support/testsupport.h"
 

@@ -59,8 +59,7 @@ class TestPrinting : public QObject {
 private slots:
     void recordingRule_data()
     {
-        // status bits | own status text | recorded
-        test::addRows(R"(
+        test::addRows("status | own text | recorded", R"(
     printing              |0x10 |0|1
     printing in error     |0x12 |0|1
     printing and paused   |0x11 |0|1
@@ -72,9 +71,9 @@ private slots:
     }
     void recordingRule()
     {
-        QFETCH(QStringList, f);
-        const SpoolJob j = job(1, f[0].toUInt(nullptr, 16), f[1] == u"1"_s);
-        QCOMPARE(PrintMonitor::recordable(j), f[2] == u"1"_s);
+        QFETCH(test::Row, r);
+        const SpoolJob j = job(1, r[u"status"].toUInt(nullptr, 16), r.yes(u"own text"));
+        QCOMPARE(PrintMonitor::recordable(j), r.yes(u"recorded"));
     }
 
     void recordsEachJobOncePriced()

@@ -27,6 +27,35 @@ void addRows(const char* table)
     }
 }
 
+void addRows(const char* columns, const char* table)
+{
+    const QRegularExpression bar(u"\\s*\\|\\s*"_s);
+    const QStringList names = QString::fromUtf8(columns).trimmed().split(bar);
+    QTest::addColumn<Row>("r");
+    for (const QString& line : QString::fromUtf8(table).trimmed().split(u'\n')) {
+        QStringList values = line.trimmed().split(bar);
+        const QString name = values.takeFirst();
+        if (values.size() != names.size())
+            qFatal("row \"%s\" has %d fields for %d columns", qPrintable(name), int(values.size()),
+                   int(names.size()));
+        QTest::newRow(qPrintable(name)) << Row(names, values);
+    }
+}
+
+QString Row::operator[](QStringView name) const
+{
+    const qsizetype at = m_names.indexOf(name);
+    if (at < 0)
+        qFatal("the table has no field \"%s\"", qPrintable(name.toString()));
+    return m_values.at(at);
+}
+
+bool Row::yes(QStringView name) const
+{
+    const QString value = (*this)[name];
+    return value == u"yes" || value == u"1";
+}
+
 bool damagePages(const QString& path)
 {
     // The header's count of free pages (offset 36, big-endian) no longer matches the free list.

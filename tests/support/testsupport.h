@@ -1,18 +1,18 @@
 #pragma once
 
 #include "accounts/accounts.h"
-#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
+#include "core/operatorsession.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "journal/journal.h"
 #include "link/linksender.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
-#include "core/operatorsession.h"
+#include "metering/metering.h"
 #include "printing/spooler.h"
 #include "stations/actionstore.h"
-#include "metering/metering.h"
 #include "stations/stationrows.h"
 #include "stations/stationtable.h"
 
@@ -36,6 +36,29 @@ void pinCafeLocale();
 // fields, separated by "|" (blanks around them ignored). Each row gets one column "f" holding
 // the fields.
 void addRows(const char* table);
+
+// One row of a table-driven test, its fields by name.
+class Row {
+public:
+    Row() = default;
+    Row(QStringList names, QStringList values)
+        : m_names(std::move(names)), m_values(std::move(values))
+    {}
+    // The field called `name`, as written; a name the table lacks ends the test run at once.
+    QString operator[](QStringView name) const;
+    int number(QStringView name) const { return (*this)[name].toInt(); }
+    // "yes" or "1".
+    bool yes(QStringView name) const;
+
+private:
+    QStringList m_names;
+    QStringList m_values;
+};
+
+// The same tables with named fields: `columns` names them in order ("status | pages |
+// recorded"); each row gets one column "r" holding a Row, read with QFETCH(test::Row, r) and
+// r[u"pages"].
+void addRows(const char* columns, const char* table);
 
 // Spoils a store file's page accounting as a disk fault would: its tables still read, its quick
 // check fails.

@@ -428,16 +428,16 @@ void ConsoleWindow::EnDisOpc()
         action(u"submnutm"_s)->isEnabled(),  action(u"smnuIntercambiar"_s)->isEnabled()};
     const StationCommands c =
         kestrel::EnDisOpc(m_services.stations, selectedStation(), m_services.session, current);
-    action(u"opopen"_s)->setEnabled(c.habilitar);
-    action(u"opclose"_s)->setEnabled(c.bloquear);
-    action(u"opcobrar"_s)->setEnabled(c.cobrar);
-    action(u"Modo"_s)->setEnabled(c.modo);
-    action(u"cmdaumen"_s)->setEnabled(c.aumentar);
-    action(u"smnuAbrir"_s)->setEnabled(c.menuHabilitar);
-    action(u"smnucerrar"_s)->setEnabled(c.menuBloquear);
-    action(u"submnutm"_s)->setEnabled(c.menuAumentar);
-    action(u"cmdinterc"_s)->setEnabled(c.intercambiar);
-    action(u"smnuIntercambiar"_s)->setEnabled(c.menuIntercambiar);
+    action(u"opopen"_s)->setEnabled(c.open);
+    action(u"opclose"_s)->setEnabled(c.lock);
+    action(u"opcobrar"_s)->setEnabled(c.charge);
+    action(u"Modo"_s)->setEnabled(c.mode);
+    action(u"cmdaumen"_s)->setEnabled(c.addTime);
+    action(u"smnuAbrir"_s)->setEnabled(c.menuOpen);
+    action(u"smnucerrar"_s)->setEnabled(c.menuLock);
+    action(u"submnutm"_s)->setEnabled(c.menuAddTime);
+    action(u"cmdinterc"_s)->setEnabled(c.swap);
+    action(u"smnuIntercambiar"_s)->setEnabled(c.menuSwap);
 }
 
 void ConsoleWindow::Visualizacion()
@@ -452,12 +452,12 @@ void ConsoleWindow::Visualizacion()
     m_stationList->setColumnHidden(StationListModel::Sub, sub == 0);
     if (sub > 0)
         m_stationList->header()->resizeSection(StationListModel::Sub, sub);
-    action(u"opcobrar"_s)->setVisible(d.cobrar);
-    action(u"Modo"_s)->setVisible(d.modo);
-    action(u"cmdvender"_s)->setVisible(d.vender);
-    m_configButtonShown = d.configuracion;
+    action(u"opcobrar"_s)->setVisible(d.chargeButton);
+    action(u"Modo"_s)->setVisible(d.modeButton);
+    action(u"cmdvender"_s)->setVisible(d.sellButton);
+    m_configButtonShown = d.optionsButton;
     showConfigButton();
-    const int usuario = twipsToPixels(d.usuarioTwips, dpi);
+    const int usuario = twipsToPixels(d.userTwips, dpi);
     m_stationList->setColumnHidden(StationListModel::Usuario, usuario == 0);
     if (usuario > 0)
         m_stationList->header()->resizeSection(StationListModel::Usuario, usuario);

@@ -1,10 +1,10 @@
-#include "productswindow.h"
+#include "ui/sales/productswindow.h"
 
 #include "core/numbers.h"
-#include "core/prompts.h"
-#include "numerickeyfilter.h"
 #include "core/operatorsession.h"
-#include "widgets.h"
+#include "core/prompts.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
 
 #include <QFormLayout>
 #include <QGroupBox>

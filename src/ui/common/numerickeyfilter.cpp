@@ -1,4 +1,4 @@
-#include "numerickeyfilter.h"
+#include "ui/common/numerickeyfilter.h"
 
 #include "core/numerickeys.h"
 

@@ -1,7 +1,7 @@
-#include "messagespanel.h"
+#include "ui/console/messagespanel.h"
 
-#include "areacaption.h"
 #include "link/messagelist.h"
+#include "ui/common/areacaption.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,16 +1,16 @@
-#include "optionsdialog.h"
+#include "ui/options/optionsdialog.h"
 
 #include "config/archive.h"
+#include "core/operatorsession.h"
 #include "core/prompts.h"
 #include "core/settings.h"
-#include "numerickeyfilter.h"
-#include "core/operatorsession.h"
 #include "operators/shortcuts.h"
-#include "printerspage.h"
-#include "shortcutspage.h"
 #include "stations/stationtable.h"
-#include "stationspage.h"
-#include "tariffpages.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/options/printerspage.h"
+#include "ui/options/shortcutspage.h"
+#include "ui/options/stationspage.h"
+#include "ui/options/tariffpages.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

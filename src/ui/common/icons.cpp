@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "ui/common/icons.h"
 
 #include <QHash>
 #include <QPainter>

@@ -1,9 +1,9 @@
-#include "printerspage.h"
+#include "ui/options/printerspage.h"
 
 #include "config/printeradmin.h"
 #include "core/prompts.h"
-#include "ui/numerickeyfilter.h"
-#include "widgets.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
 
 #include <QFormLayout>
 #include <QHeaderView>

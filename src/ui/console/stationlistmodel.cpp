@@ -1,7 +1,7 @@
-#include "stationlistmodel.h"
+#include "ui/console/stationlistmodel.h"
 
-#include "icons.h"
 #include "stations/stationtable.h"
+#include "ui/common/icons.h"
 
 using namespace Qt::Literals::StringLiterals;
 

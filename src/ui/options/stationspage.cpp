@@ -1,7 +1,7 @@
-#include "stationspage.h"
+#include "ui/options/stationspage.h"
 
 #include "config/stationadmin.h"
-#include "widgets.h"
+#include "ui/common/widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

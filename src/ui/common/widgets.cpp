@@ -1,4 +1,4 @@
-#include "widgets.h"
+#include "ui/common/widgets.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

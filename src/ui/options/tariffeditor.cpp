@@ -1,7 +1,7 @@
-#include "tariffeditor.h"
+#include "ui/options/tariffeditor.h"
 
-#include "numerickeyfilter.h"
-#include "widgets.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
-#include "reportprinter.h"
+#include "ui/reports/reportprinter.h"
 
-#include "journal/journal.h"
 #include "core/numbers.h"
+#include "journal/journal.h"
 #include "reports/report.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "loginwindow.h"
+#include "ui/operators/loginwindow.h"
 
-#include "core/prompts.h"
 #include "core/operatorsession.h"
+#include "core/prompts.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

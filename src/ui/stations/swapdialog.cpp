@@ -1,4 +1,4 @@
-#include "swapdialog.h"
+#include "ui/stations/swapdialog.h"
 
 #include "core/prompts.h"
 #include "stations/stationtable.h"

@@ -3,7 +3,7 @@
 #include "accounts/accounts.h"
 #include "core/numbers.h"
 #include "stations/stationtable.h"
-#include "ui/numerickeyfilter.h"
+#include "ui/common/numerickeyfilter.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "tariffpages.h"
+#include "ui/options/tariffpages.h"
 
-#include "numerickeyfilter.h"
-#include "tariffeditor.h"
-#include "widgets.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
+#include "ui/options/tariffeditor.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,5 +1,5 @@
-#include "operatorswindow.h"
-#include "widgets.h"
+#include "ui/operators/operatorswindow.h"
+#include "ui/common/widgets.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

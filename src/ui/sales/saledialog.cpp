@@ -1,8 +1,8 @@
-#include "saledialog.h"
+#include "ui/sales/saledialog.h"
 
-#include "numerickeyfilter.h"
-#include "productswindow.h"
-#include "widgets.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
+#include "ui/sales/productswindow.h"
 
 #include <QFont>
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "messageboxprompts.h"
+#include "ui/common/messageboxprompts.h"
 
 #include <QAbstractButton>
 #include <QApplication>

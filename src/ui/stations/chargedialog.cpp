@@ -1,7 +1,7 @@
-#include "chargedialog.h"
+#include "ui/stations/chargedialog.h"
 
 #include "core/numbers.h"
-#include "numerickeyfilter.h"
+#include "ui/common/numerickeyfilter.h"
 
 #include <QEvent>
 #include <QFrame>

@@ -1,8 +1,8 @@
-#include "shortcutspage.h"
+#include "ui/options/shortcutspage.h"
 
 #include "core/prompts.h"
 #include "core/virtualkeys.h"
-#include "widgets.h"
+#include "ui/common/widgets.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

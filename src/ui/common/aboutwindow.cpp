@@ -1,4 +1,4 @@
-#include "aboutwindow.h"
+#include "ui/common/aboutwindow.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

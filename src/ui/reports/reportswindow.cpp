@@ -1,10 +1,10 @@
-#include "reportswindow.h"
+#include "ui/reports/reportswindow.h"
 
-#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/prompts.h"
-#include "ui/reportprinter.h"
-#include "widgets.h"
+#include "journal/journal.h"
+#include "ui/common/widgets.h"
+#include "ui/reports/reportprinter.h"
 
 #include <QAbstractTableModel>
 #include <QBarCategoryAxis>

@@ -1,9 +1,9 @@
-#include "accountswindow.h"
+#include "ui/accounts/accountswindow.h"
 
 #include "core/numbers.h"
-#include "core/prompts.h"
 #include "core/operatorsession.h"
-#include "widgets.h"
+#include "core/prompts.h"
+#include "ui/common/widgets.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "openstationdialog.h"
+#include "ui/stations/openstationdialog.h"
 
 #include "accounts/accounts.h"
 #include "core/numbers.h"
@@ -286,16 +286,20 @@ void OpenStationDialog::connectControls()
     connect(new QShortcut(Qt::Key_F2, this), &QShortcut::activated, this, &QDialog::reject);
 }
 
-bool OpenStationDialog::SHOWPC(const QString& mode, int station, const QString& user,
+bool OpenStationDialog::SHOWPC(const QString& modeTag, int station, const QString& user,
                                const QString& hourlyRate)
 {
-    const auto parsed = openModeOf(mode);
-    if (!parsed)
-        return false;
-    const OpenModeSetup setup = setupOf(*parsed);
+    const auto mode = openModeOf(modeTag);
+    return mode && SHOWPC(*mode, station, user, hourlyRate);
+}
+
+bool OpenStationDialog::SHOWPC(OpenMode mode, int station, const QString& user,
+                               const QString& hourlyRate)
+{
+    const OpenModeSetup setup = setupOf(mode);
     if (setup.needsStation && !m_services.stations.isValidIndex(station))
         return false;
-    m_mode = *parsed;
+    m_mode = mode;
     m_station = m_services.stations.isValidIndex(station) ? station : -1;
     reset(setup, user, hourlyRate);
     open();

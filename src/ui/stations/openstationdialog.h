@@ -45,7 +45,10 @@ public:
     // on station index `station` and shows it window-modal with QDialog::open() (returns at once).
     // Returns false and shows nothing when the mode needs a station and `station` is not valid.
     // `user` and `hourlyRate` are for "INCREMU".
-    bool SHOWPC(const QString& mode, int station, const QString& user = {},
+    bool SHOWPC(OpenMode mode, int station, const QString& user = {},
+                const QString& hourlyRate = {});
+    // The same for a mode given as its tag; false for a tag of no mode.
+    bool SHOWPC(const QString& modeTag, int station, const QString& user = {},
                 const QString& hourlyRate = {});
     QString mode() const; // the tag of the last SHOWPC
 
@@ -72,7 +75,9 @@ private:
     void choosePrepaid(bool prepaid);
     void modeFieldChosen(int index);
     void quickPrepaid(int hours, int minutes);
+    // CALCULATEA: the amount for the time typed.
     void runCalculateA();
+    // CALCULATEB: the time for the amount typed.
     void runCalculateB();
     void applyTime(const TimeChoice& time);
     void showAmount();

@@ -69,7 +69,7 @@ StationEditor::StationEditor(StationAdmin& admin, QWidget* parent) : QDialog(par
 
 void StationEditor::startAdd()
 {
-    m_mode = u"ADD"_s;
+    m_mode = Mode::Add;
     m_row = -1;
     m_pc->clear();
     m_pc->setEnabled(true);
@@ -82,7 +82,7 @@ void StationEditor::startModify(int row)
     const auto& entries = m_admin.entries();
     if (row < 0 || row >= int(entries.size()))
         return;
-    m_mode = u"MODIFY"_s;
+    m_mode = Mode::Modify;
     m_row = row;
     m_pc->setText(entries[std::size_t(row)].pc);
     m_pc->setEnabled(false);
@@ -92,8 +92,8 @@ void StationEditor::startModify(int row)
 
 void StationEditor::aceptar()
 {
-    const bool done = m_mode == u"ADD" ? m_admin.add(m_pc->text(), m_address->text())
-                                       : m_admin.modify(m_row, m_address->text());
+    const bool done = m_mode == Mode::Add ? m_admin.add(m_pc->text(), m_address->text())
+                                          : m_admin.modify(m_row, m_address->text());
     if (!done)
         return;
     m_pc->clear();

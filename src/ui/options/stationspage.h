@@ -25,13 +25,15 @@ public:
     void startAdd();
     void startModify(int row);
 
-    QString mode() const { return m_mode; } // "ADD" or "MODIFY"
+    enum class Mode { Add, Modify }; // the system's "ADD" and "MODIFY"
+    Mode mode() const { return m_mode; }
 
 private:
+    // "Aceptar": adds or modifies the station as the editor's mode says.
     void aceptar();
 
     StationAdmin& m_admin;
-    QString m_mode;
+    Mode m_mode = Mode::Add;
     int m_row = -1;
     QLineEdit* m_pc = nullptr;
     QLineEdit* m_address = nullptr;

@@ -43,8 +43,11 @@ private:
     void showCurrent();
     void applyRights();
     void step(int step);
+    // "Nuevo": empties the fields for a new product.
     void nuevo();
+    // "Guardar": stores the product shown.
     void guardar();
+    // "Eliminar": removes the product shown.
     void eliminar();
 
     Catalogue& m_catalogue;

@@ -31,8 +31,11 @@ signals:
 private:
     void add(const Product& product, const QString& quantity);
     void showLines();
+    // CALCULATER: the subtotal, tax and total of the lines in the list.
     void CALCULATER();
+    // "Vender": sells the lines for the amount paid.
     void vender();
+    // "Limpiar": empties the sale.
     void limpiar();
 
     Sale& m_sale;

@@ -54,7 +54,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // CALCULATEC: the change of the amount tendered against the total.
     void CALCULATEC();
+    // "Cobrar": charges the bill (the core frees the station and journals it).
     void cobrar();
     void showBill();
     void setHistoryVisible(bool visible);

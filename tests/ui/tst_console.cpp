@@ -181,7 +181,7 @@ void TestConsole::dayChargeFreesTheStation()
     Cafe& c = *m_day;
     c.act().charge->trigger();
     ChargeDialog* charge = c.dialogs().chargeDialog();
-    QVERIFY(QTest::qWaitForWindowActive(charge));
+    QVERIFY(charge && QTest::qWaitForWindowActive(charge));
     auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s);
     tendered->clear();
     QTest::keyClicks(tendered, u"20"_s);

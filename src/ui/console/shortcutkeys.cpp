@@ -26,10 +26,11 @@ namespace kestrel {
 namespace {
 
 // Keys typed into a text box (the chat line, the search box) are text: without Ctrl or Alt held
-// they run no shortcut, even with a modifier remembered from before.
-bool typedText(const QKeyEvent& event)
+// they run no shortcut, even with a modifier remembered from before. `focus` is the console's own
+// focused control, the one its keys go to: the application's may still be a dialog's that has
+// just closed.
+bool typedText(const QKeyEvent& event, const QWidget* focus)
 {
-    const QWidget* focus = QApplication::focusWidget();
     const bool textBox = qobject_cast<const QLineEdit*>(focus) ||
                          qobject_cast<const QTextEdit*>(focus) ||
                          qobject_cast<const QPlainTextEdit*>(focus);
@@ -136,13 +137,13 @@ bool ShortcutKeys::keyPressed(const QKeyEvent& event)
     if (!code || event.isAutoRepeat())
         return false;
     m_services.capture.press(code);
-    return !typedText(event) && EvaluarKeys(m_services.capture.codeText());
+    return !typedText(event, m_window.focusWidget()) && EvaluarKeys(m_services.capture.codeText());
 }
 
 bool ShortcutKeys::runsShortcut(const QKeyEvent& event) const
 {
     const int code = virtualKeyCode(event.key());
-    if (!code || typedText(event))
+    if (!code || typedText(event, m_window.focusWidget()))
         return false;
     KeyCapture next = m_services.capture;
     next.press(code);

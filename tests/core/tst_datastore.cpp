@@ -53,13 +53,12 @@ void TestDataStore::newStoreHasAdminWithEveryRight()
 {
     test::TempStore t;
     // Operators, the first one's name and password, its rights, the layout's version, stations.
-    QCOMPARE(t.scalar(u"SELECT COUNT(*) || Usuario || '/' || password || '/' || (modifyoption + "
-                      u"createcaccount + modifyaccount + incrementaccounts + viewinfor + "
-                      u"creaoperator + chatcserver + admart) || (SELECT user_version FROM "
-                      u"pragma_user_version) || "
-                      u"(SELECT COUNT(*) FROM CYBER) FROM Operadores"_s)
-                 .toString(),
-             u"1admin//830"_s);
+    COMPARE_RECORDS(t.rows(u"SELECT COUNT(*), Usuario, password, modifyoption + createcaccount + "
+                           u"modifyaccount + incrementaccounts + viewinfor + creaoperator + "
+                           u"chatcserver + admart, (SELECT user_version FROM pragma_user_version), "
+                           u"(SELECT COUNT(*) FROM CYBER) FROM Operadores"_s),
+                    "operators | Usuario | password | rights | version | stations",
+                    "1 | admin | | 8 | 3 | 0");
 }
 
 void TestDataStore::openBringsAnOlderStoreUpToDate()

@@ -26,8 +26,8 @@ private slots:
         QCOMPARE(c.journal.unwrittenCount(), 0);
         if (!refused) {
             QCOMPARE(record[JournalField::User], r[u"USER"]); // the caller's too
-            QCOMPARE(c.store.scalar(u"SELECT FECHA || ' ' || HORA FROM INFORMES"_s).toString(),
-                     u"2026-12-04 09:05:03"_s);
+            COMPARE_RECORDS(c.store.rows(u"SELECT FECHA, HORA FROM INFORMES"_s), "FECHA | HORA",
+                            "2026-12-04 | 09:05:03");
         }
     }
 

@@ -6,7 +6,7 @@
 // --report the reports window's year of journal rows.
 
 #include "benchsupport.h"
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/eventloop.h"
@@ -14,12 +14,12 @@
 #include "link/linksender.h"
 #include "link/stationsockets.h"
 #include "link/supervision.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "printpass.h"
 #include "reportbench.h"
 #include "soak.h"
 #include "stations/cyberstore.h"
-#include "stations/metering.h"
+#include "metering/metering.h"
 #include "stations/stationrows.h"
 #include "stations/stationtable.h"
 

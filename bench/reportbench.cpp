@@ -2,12 +2,12 @@
 
 #include "benchsupport.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/prompts.h"
 #include "core/settings.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "reports/report.h"
 
 #include <QElapsedTimer>

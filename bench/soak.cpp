@@ -2,7 +2,7 @@
 
 #include "benchsupport.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/heaptrim.h"
@@ -12,7 +12,7 @@
 #include "link/requests.h"
 #include "link/stationsockets.h"
 #include "link/supervision.h"
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "stationagent.h"
 #include "stations/actionstore.h"
 #include "stations/stationrows.h"

@@ -1,6 +1,6 @@
 #include "accounts.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/names.h"
 #include "core/numbers.h"

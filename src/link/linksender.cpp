@@ -1,8 +1,8 @@
 #include "linksender.h"
 
-#include "operators/operatorsession.h"
+#include "core/operatorsession.h"
 #include "stations/station.h"
-#include "wire.h"
+#include "wire/wire.h"
 
 using namespace Qt::Literals::StringLiterals;
 

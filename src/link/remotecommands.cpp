@@ -1,6 +1,6 @@
 #include "remotecommands.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/numbers.h"
 #include "core/prompts.h"

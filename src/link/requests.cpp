@@ -7,7 +7,7 @@
 #include "messagelist.h"
 #include "stations/actionstore.h"
 #include "stations/stationtable.h"
-#include "wire.h"
+#include "wire/wire.h"
 
 #include <QSqlQuery>
 

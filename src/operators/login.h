@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operatorsession.h"
+#include "core/operatorsession.h"
 
 #include <QSqlDatabase>
 

@@ -1,6 +1,6 @@
 #include "sale.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "catalogue.h"
 #include "core/numbers.h"
 #include "core/prompts.h"

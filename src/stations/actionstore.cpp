@@ -1,6 +1,6 @@
 #include "actionstore.h"
 
-#include "billing/journal.h"
+#include "journal/journal.h"
 #include "core/prompts.h"
 #include "stationrows.h"
 #include "stationtable.h"

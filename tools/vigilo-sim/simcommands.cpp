@@ -1,6 +1,6 @@
 #include "simcommands.h"
 
-#include "link/wire.h"
+#include "wire/wire.h"
 #include "stationagent.h"
 
 #include <QSet>

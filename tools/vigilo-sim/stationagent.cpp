@@ -1,8 +1,8 @@
 #include "stationagent.h"
 
 #include "link/socketset.h"
-#include "link/wire.h"
 #include "simcommands.h"
+#include "wire/wire.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -22,12 +22,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace kestrel::sim {
 
 namespace {
-
-const QByteArray& terminatorBytes()
-{
-    static const QByteArray bytes = Wire::encode(Wire::Terminator);
-    return bytes;
-}
 
 // The station shows its start button and waits for the customer.
 bool waitsForStart(const QString& stateCode)
@@ -220,12 +214,10 @@ void StationAgent::readConsole(const QByteArray& bytes)
 {
     if (!m_connection)
         return;
-    m_pending += bytes;
-    qsizetype end = -1;
-    // m_pending is emptied if a handler drops the connection, which ends the loop.
-    while ((end = m_pending.indexOf(terminatorBytes())) >= 0) {
-        QStringList pieces = Wire::split(Wire::decode(QByteArrayView(m_pending).first(end)));
-        m_pending.remove(0, end + terminatorBytes().size());
+    for (const QString& text : m_framer.feed(bytes)) {
+        if (!m_connection)
+            return; // a handler dropped the connection: the rest was for it
+        QStringList pieces = Wire::split(text);
         Received message;
         // In UTC: the local time zone is looked up again at every reading of the local clock,
         // which a crowd of thousands of agents feels; the log line converts it.
@@ -299,7 +291,7 @@ void StationAgent::dropConnection()
 {
     m_outgoing.clear();
     m_gapTimer.stop();
-    m_pending.clear();
+    m_framer.clear();
     if (!m_connection)
         return;
     AgentConnection* connection = m_connection;

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "wire/wire.h"
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -148,7 +150,7 @@ private:
     QPointer<CrowdListener> m_crowd;
     bool m_crowdListening = false;
     QPointer<AgentConnection> m_connection;
-    QByteArray m_pending; // received bytes after the last terminator
+    Wire::Framer m_framer;
     QQueue<QByteArray> m_outgoing;
     QTimer m_gapTimer;
     QElapsedTimer m_sinceLastSend;

@@ -4,6 +4,7 @@
 #include "notices.h"
 #include "sessionpanel.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -13,8 +14,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel::agent {
 
-AgentWindows::AgentWindows(AgentCore& core, std::function<void()> sound, bool grab, QObject* parent)
-    : QObject(parent), m_core(core), m_grab(grab), m_panel(std::make_unique<SessionPanel>()),
+AgentWindows::AgentWindows(AgentCore& core, std::function<void()> sound, Presentation presentation,
+                           QObject* parent)
+    : QObject(parent), m_core(core), m_presentation(presentation),
+      m_grab(presentation == Presentation::Kiosk), m_panel(std::make_unique<SessionPanel>()),
       m_warning(std::make_unique<WarningWindow>(std::move(sound))),
       m_chat(std::make_unique<ChatWindow>())
 {
@@ -35,23 +38,28 @@ AgentWindows::AgentWindows(AgentCore& core, std::function<void()> sound, bool gr
 
 AgentWindows::~AgentWindows() = default;
 
-// One lock screen on every monitor, the main one first.
+// One lock screen on every monitor, the main one first (in a window: the main one alone).
 void AgentWindows::coverScreens()
 {
     QList<QScreen*> screens = QGuiApplication::screens();
     screens.removeOne(QGuiApplication::primaryScreen());
     screens.prepend(QGuiApplication::primaryScreen());
-    while (m_locks.size() < std::size_t(screens.size())) {
+    const std::size_t wanted =
+        m_presentation == Presentation::Window ? 1 : std::size_t(screens.size());
+    while (m_locks.size() < wanted) {
         auto lock = std::make_unique<LockScreen>(m_locks.empty());
         if (m_locks.empty()) {
             connect(lock.get(), &LockScreen::loginRequested, &m_core, &AgentCore::logIn);
             connect(lock.get(), &LockScreen::startRequested, &m_core, &AgentCore::pressStart);
+            if (m_presentation == Presentation::Window)
+                lock->setWindowed();
         }
         m_locks.push_back(std::move(lock));
     }
-    for (std::size_t i = 0; i < m_locks.size(); ++i)
-        if (i < std::size_t(screens.size()) && screens[qsizetype(i)])
-            m_locks[i]->setGeometry(screens[qsizetype(i)]->geometry());
+    if (m_presentation != Presentation::Window)
+        for (std::size_t i = 0; i < m_locks.size(); ++i)
+            if (i < std::size_t(screens.size()) && screens[qsizetype(i)])
+                m_locks[i]->setGeometry(screens[qsizetype(i)]->geometry());
     tickClock();
 }
 
@@ -95,8 +103,21 @@ void AgentWindows::show(const AgentView& view)
     if (!m_shown || m_screen != view.screen) {
         m_shown = true;
         m_screen = view.screen;
-        emit screenShown(view.screen);
+        if (m_painting)
+            m_painting->removeEventFilter(this);
+        m_painting = locked ? static_cast<QObject*>(m_locks.front().get()) : m_panel.get();
+        m_painting->installEventFilter(this);
     }
+}
+
+bool AgentWindows::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_painting && event->type() == QEvent::Paint) {
+        m_painting->removeEventFilter(this);
+        m_painting = nullptr;
+        emit screenShown(m_screen);
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace kestrel::agent

@@ -22,8 +22,12 @@ class WarningWindow;
 class AgentWindows final : public QObject {
     Q_OBJECT
 public:
-    // `grab`: hold the keyboard and the pointer while locked (not in the tests).
-    AgentWindows(AgentCore& core, std::function<void()> sound, bool grab,
+    enum class Presentation {
+        Kiosk,  // a lock screen on every monitor, keyboard and pointer held while locked
+        Plain,  // full screen without holding anything (the tests, the pictures)
+        Window, // one lock screen in a normal window, to try the agent beside the console
+    };
+    AgentWindows(AgentCore& core, std::function<void()> sound, Presentation presentation,
                  QObject* parent = nullptr);
     ~AgentWindows() override;
 
@@ -35,14 +39,19 @@ public:
     ChatWindow* chat() const { return m_chat.get(); }
 
 signals:
-    // The screen the customer sees changed (for whoever times it).
+    // The screen the customer sees changed: its window has painted itself (for whoever times
+    // it).
     void screenShown(kestrel::agent::Screen screen);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void coverScreens();
     void tickClock();
 
     AgentCore& m_core;
+    Presentation m_presentation;
     bool m_grab;
     std::vector<std::unique_ptr<LockScreen>> m_locks;
     std::unique_ptr<SessionPanel> m_panel;
@@ -51,6 +60,7 @@ private:
     QTimer m_clock;
     bool m_shown = false;
     Screen m_screen = Screen::Locked;
+    QObject* m_painting = nullptr; // the window whose first paint tells the new screen is up
 };
 
 } // namespace kestrel::agent

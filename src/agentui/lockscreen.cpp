@@ -1,10 +1,12 @@
 #include "lockscreen.h"
 
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -91,6 +93,7 @@ LockScreen::LockScreen(bool main, QWidget* parent) : QWidget(parent), m_main(mai
     startLayout->addWidget(m_start, 0, Qt::AlignHCenter);
     startLayout->addStretch(1);
     m_modes->addWidget(startPage);
+    m_modes->setMaximumWidth(560); // a form, not a banner, on a wide screen
     connect(m_start, &QPushButton::clicked, this, &LockScreen::startRequested);
 
     auto* centred = new QHBoxLayout;
@@ -132,7 +135,17 @@ void LockScreen::show(const AgentView& view)
         m_notice->setText(notices.join(u'\n'));
     }
     if (!isVisible())
-        showFullScreen();
+        m_windowed ? QWidget::show() : showFullScreen();
+}
+
+void LockScreen::setWindowed()
+{
+    m_windowed = true;
+    setWindowFlags(Qt::Window);
+    setWindowTitle(u"Kestrel: puesto (prueba)"_s);
+    // In the lower right corner, where the console's station list leaves room.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    setGeometry(QRect(screen.bottomRight() - QPoint(720, 520), QSize(720, 520)));
 }
 
 void LockScreen::setClock(const QString& text)

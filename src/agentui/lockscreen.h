@@ -21,6 +21,8 @@ public:
     explicit LockScreen(bool main, QWidget* parent = nullptr);
 
     void show(const AgentView& view);
+    // A normal window instead of the whole screen (to try the agent beside the console).
+    void setWindowed();
     // The clock's text ("14:05").
     void setClock(const QString& text);
     void clearLogin();
@@ -43,6 +45,7 @@ private:
     void login();
 
     bool m_main;
+    bool m_windowed = false;
     QLabel* m_cafe = nullptr;
     QLabel* m_station = nullptr;
     QLabel* m_clock = nullptr;

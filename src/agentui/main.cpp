@@ -51,12 +51,19 @@ const char* screenName(Screen s)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Help and version need no display: on a station's text console they are answered too.
+    bool needsDisplay = true;
+    for (int i = 1; i < argc; ++i)
+        for (const char* flag : {"-h", "--help", "-v", "--version"})
+            needsDisplay = needsDisplay && qstrcmp(argv[i], flag) != 0;
+    const std::unique_ptr<QCoreApplication> app =
+        needsDisplay ? std::make_unique<QApplication>(argc, argv)
+                     : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setOrganizationName(u"Kestrel"_s);
     QCoreApplication::setApplicationName(u"kestrel-agent"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(KESTREL_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
-    auto* translator = new QTranslator(&app);
+    auto* translator = new QTranslator(app.get());
     if (translator->load(QLocale(QLocale::Spanish), u"qtbase"_s, u"_"_s,
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
@@ -90,10 +97,13 @@ int main(int argc, char** argv)
     const QCommandLineOption port(u"port"_s, u"Espera a la consola en este puerto."_s, u"PUERTO"_s);
     const QCommandLineOption dryRun(u"dry-run"_s,
                                     u"No apaga, reinicia ni cierra nada: escribe lo que haría."_s);
+    const QCommandLineOption window(
+        u"window"_s, u"Muestra el puesto en una ventana, sin retener teclado ni ratón (para "
+                     u"probarlo junto a la consola; no bloquea nada)."_s);
     const QCommandLineOption trace(u"trace"_s,
                                    u"Escribe cada cambio de pantalla con la hora (para medir)."_s);
     for (const QCommandLineOption* o :
-         {&help, &version, &config, &options, &listen, &port, &dryRun, &trace})
+         {&help, &version, &config, &options, &listen, &port, &dryRun, &window, &trace})
         parser.addOption(*o);
     if (!parser.parse(QCoreApplication::arguments())) {
         printErr(parser.errorText());
@@ -156,16 +166,20 @@ int main(int argc, char** argv)
     QObject::connect(&link, &AgentLink::refused, [](const QHostAddress& from) {
         printErr(u"conexión rechazada de "_s + from.toString());
     });
-    QObject::connect(&core, &AgentCore::quitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&core, &AgentCore::quitRequested, app.get(), &QCoreApplication::quit);
     QTimer server;
     QObject::connect(&server, &QTimer::timeout, &core, [&] { core.checkServer(steady.elapsed()); });
     server.start(1000);
 
     // Held keyboard and pointer stop ordinary use while locked; on a platform without windows
     // (offscreen, for trying it) there is nothing to hold.
-    const bool windowed = QGuiApplication::platformName() != u"offscreen"_s &&
-                          QGuiApplication::platformName() != u"minimal"_s;
-    AgentWindows windows(core, playWarningSound, windowed);
+    const bool screenless = QGuiApplication::platformName() == u"offscreen"_s ||
+                            QGuiApplication::platformName() == u"minimal"_s;
+    using Presentation = AgentWindows::Presentation;
+    AgentWindows windows(core, playWarningSound,
+                         parser.isSet(window) ? Presentation::Window
+                         : screenless         ? Presentation::Plain
+                                              : Presentation::Kiosk);
     if (parser.isSet(trace))
         QObject::connect(&windows, &AgentWindows::screenShown, [&](Screen s) {
             // The system's monotonic clock, which the benchmark reads too.

@@ -21,7 +21,7 @@ namespace {
 
 struct Station : test::AgentUnderTest {
     int sounds = 0;
-    AgentWindows windows{core, [this] { ++sounds; }, false};
+    AgentWindows windows{core, [this] { ++sounds; }, AgentWindows::Presentation::Plain};
 
     Station() { windows.show(core.view()); }
     void status(const QString& code, const QString& time, const QString& user = {})
@@ -80,6 +80,8 @@ void TestAgentWindows::panelShowsTheSession()
     s.status(u"1"_s, u"0:01:05"_s);
     SessionPanel* panel = s.windows.panel();
     QVERIFY(panel->isVisible() && !s.windows.mainLockScreen()->isVisible());
+    QTRY_COMPARE(shown.size(), 1); // once it has painted
+    QCOMPARE(shown[0][0].value<Screen>(), Screen::Running);
     QCOMPARE(panel->timeLabel()->text(), u"0:01:05"_s);
     QCOMPARE(panel->amountLabel()->text(), u"Importe: $ 1,25"_s);
     QVERIFY(!panel->logoutButton()->isVisible()); // no account
@@ -92,7 +94,8 @@ void TestAgentWindows::panelShowsTheSession()
     QCOMPARE(s.sent, QStringList{u"GETOUT"_s});
     s.status({}, u"0:00:00"_s); // charged: locked again
     QVERIFY(s.windows.mainLockScreen()->isVisible() && !panel->isVisible());
-    QCOMPARE(shown.size(), 2);
+    QTRY_COMPARE(shown.size(), 2);
+    QCOMPARE(shown[1][0].value<Screen>(), Screen::Locked);
 }
 
 void TestAgentWindows::warningAndChat()

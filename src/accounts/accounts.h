@@ -16,15 +16,15 @@ class Journal;
 class Prompts;
 class StationTable;
 
-// One row of CUENTAS as the accounts window shows it.
+// One row of CUENTAS as the accounts window shows it, the fields named after the columns.
 struct Account {
     qint64 rowid = 0;
-    QString user;
-    QString password;
-    QString timeres;   // remaining credit, "h:mm:ss"
-    QString lastVisit; // "d/M/yyyy" of the account's creation
+    QString user;      // USER: the account's name
+    QString password;  // PASSWORD: empty until the first login at a station sets it
+    QString timeres;   // TIMERES: remaining credit, "h:mm:ss"
+    QString lastVisit; // LASTVISIT: "d/M/yyyy" of the account's creation
     double rate = 0;   // TARIFBAS: hourly rate of the tariff chosen at creation
-    QString timecad;   // expiry date, shown only
+    QString timecad;   // TIMECAD: expiry date, shown only
 };
 
 // Customer accounts: prepaid station time under a user name and password, spent by logging in
@@ -76,7 +76,14 @@ public:
     // "d/M/yyyy" without padding.
     static QString visitText(const QDate& date);
 
-    enum class Field { Password, Timeres, LastVisit, Rate, Timecad };
+    // The columns an account's grid row can change.
+    enum class Field {
+        Password,  // PASSWORD
+        Timeres,   // TIMERES: remaining credit
+        LastVisit, // LASTVISIT: day of creation
+        Rate,      // TARIFBAS: hourly rate
+        Timecad,   // TIMECAD: expiry date
+    };
     // Changes one field of one account (the grid's cells, with the right "Modificar Cuentas").
     // A time that is no "h:mm:ss", a date that is no "d/M/yyyy" or a rate that is no number is
     // refused with a message, and nothing is written.

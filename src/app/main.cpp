@@ -15,7 +15,7 @@
 #include "core/instancelock.h"
 #include "core/settings.h"
 #include "printing/cupsspooler.h"
-#include "ui/messageboxprompts.h"
+#include "ui/common/messageboxprompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,29 +1,38 @@
 #include "startup.h"
 
 #include "accounts/accounts.h"
-#include "journal/journal.h"
+#include "config/archive.h"
+#include "config/printeradmin.h"
+#include "config/stationadmin.h"
+#include "config/tariffadmin.h"
 #include "core/clock.h"
 #include "core/datastore.h"
 #include "core/heaptrim.h"
+#include "core/operatorsession.h"
+#include "core/settings.h"
+#include "journal/journal.h"
+#include "journal/journalofday.h"
 #include "link/linksender.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
 #include "link/requests.h"
 #include "link/stationsockets.h"
 #include "link/supervision.h"
+#include "metering/metering.h"
 #include "operators/login.h"
-#include "core/operatorsession.h"
+#include "operators/shortcuts.h"
 #include "printing/cupsspooler.h"
 #include "printing/pendingprints.h"
 #include "printing/printmonitor.h"
+#include "products/catalogue.h"
+#include "products/sale.h"
 #include "stations/actionstore.h"
-#include "metering/metering.h"
 #include "stations/stationrows.h"
 #include "stations/stationtable.h"
-#include "ui/aboutwindow.h"
-#include "ui/consolewindow.h"
-#include "ui/desktopbrowser.h"
-#include "ui/loginwindow.h"
+#include "ui/common/aboutwindow.h"
+#include "ui/common/desktopbrowser.h"
+#include "ui/console/consolewindow.h"
+#include "ui/operators/loginwindow.h"
 
 #include <QScreen>
 
@@ -53,6 +62,19 @@ Startup::Startup(DataStore& store, Settings& settings, Prompts& prompts, WebBrow
           store.database(), spooler ? *spooler : *m_ownSpooler, *m_prints, *m_actions, *m_clock})),
       m_accounts(std::make_unique<Accounts>(Accounts::Services{
           store.database(), *m_stations, *m_actions, *m_journal, prompts, *m_clock})),
+      m_shortcuts(std::make_unique<Shortcuts>(store.database(), *m_actions)),
+      m_capture(std::make_unique<KeyCapture>()),
+      m_catalogue(
+          std::make_unique<Catalogue>(Catalogue::Services{store.database(), *m_actions, prompts})),
+      m_sale(std::make_unique<Sale>(
+          Sale::Services{store.database(), *m_actions, *m_journal, prompts, settings})),
+      m_tariffAdmin(std::make_unique<TariffAdmin>(
+          TariffAdmin::Services{store.database(), *m_actions, prompts})),
+      m_stationAdmin(std::make_unique<StationAdmin>(StationAdmin::Services{
+          store.database(), *m_stations, *m_sockets, *m_rows, *m_actions, prompts})),
+      m_printerAdmin(std::make_unique<PrinterAdmin>(
+          PrinterAdmin::Services{store.database(), *m_monitor, *m_actions, prompts})),
+      m_archive(std::make_unique<Archive>(Archive::Services{store, *m_actions, prompts, *m_clock})),
       m_ownBrowser(browser ? nullptr : std::make_unique<DesktopBrowser>()),
       m_browser(browser ? browser : m_ownBrowser.get()),
       m_login(std::make_unique<LoginWindow>(LoginCheck(store.database()), *m_session, prompts))
@@ -95,11 +117,19 @@ void Startup::firstLogin()
 
 void Startup::showConsole()
 {
+    // The journal grid shows the day and the operator of the console's load.
+    auto journalOfDay = [this] {
+        return std::make_unique<JournalOfDay>(
+            m_store.database(), m_clock->now().date(),
+            m_settings.journalShowsAllOperators() ? QString() : m_session->name());
+    };
     m_console = std::make_unique<ConsoleWindow>(ConsoleServices{
-        m_store,        m_settings,  *m_session,  *m_stations, *m_rows,     *m_sockets,
-        *m_link,        *m_actions,  m_prompts,   *m_login,    *m_metering, *m_journal,
-        *m_supervision, *m_requests, *m_commands, *m_messages, *m_prints,   *m_monitor,
-        *m_accounts,    *m_clock,    *m_browser});
+        m_store,        m_settings,      *m_session,      *m_stations,  *m_rows,
+        *m_sockets,     *m_link,         *m_actions,      m_prompts,    *m_login,
+        *m_metering,    *m_journal,      *m_supervision,  *m_requests,  *m_commands,
+        *m_messages,    *m_prints,       *m_monitor,      *m_accounts,  *m_clock,
+        *m_browser,     *m_shortcuts,    *m_capture,      *m_catalogue, *m_sale,
+        *m_tariffAdmin, *m_stationAdmin, *m_printerAdmin, *m_archive,   journalOfDay});
     m_console->load();
     // The operator's one window fills the screen, from 1024x768 up (without a window manager,
     // as under a virtual X server, the geometry does it).

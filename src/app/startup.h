@@ -9,6 +9,14 @@ namespace kestrel {
 
 class AboutWindow;
 class Accounts;
+class Archive;
+class Catalogue;
+class KeyCapture;
+class PrinterAdmin;
+class Sale;
+class Shortcuts;
+class StationAdmin;
+class TariffAdmin;
 class PrintMonitor;
 class Spooler;
 class ActionStore;
@@ -92,6 +100,14 @@ private:
     std::unique_ptr<Spooler> m_ownSpooler;
     std::unique_ptr<PrintMonitor> m_monitor;
     std::unique_ptr<Accounts> m_accounts;
+    std::unique_ptr<Shortcuts> m_shortcuts;
+    std::unique_ptr<KeyCapture> m_capture;
+    std::unique_ptr<Catalogue> m_catalogue;
+    std::unique_ptr<Sale> m_sale;
+    std::unique_ptr<TariffAdmin> m_tariffAdmin;
+    std::unique_ptr<StationAdmin> m_stationAdmin;
+    std::unique_ptr<PrinterAdmin> m_printerAdmin;
+    std::unique_ptr<Archive> m_archive;
     std::unique_ptr<WebBrowser> m_ownBrowser;
     WebBrowser* m_browser = nullptr;
     std::unique_ptr<LoginWindow> m_login;

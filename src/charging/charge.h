@@ -35,9 +35,9 @@ public:
 
     // One line of the services list; its key is the service text.
     struct ServiceLine {
-        QString cantidad;
-        QString servicio;
-        QString valor;
+        QString cantidad; // "Cantidad": pages printed, or 1 for the rental
+        QString servicio; // "Servicio": PrintService or RentalService
+        QString valor;    // "Valor": the amount
 
         bool operator==(const ServiceLine&) const = default;
     };
@@ -75,8 +75,8 @@ public:
     // text is empty or no number: the change shown stays as it was.
     static std::optional<QString> CALCULATEC(const QString& tendered, const QString& total);
 
-    // "COBRAR": refuses a missing or short amount, asks for confirmation, then locks the station
-    // and charges the station's print jobs as one action, and remembers the amount.
+    // The charge dialog's "COBRAR": refuses a missing or short amount, asks for confirmation, then
+    // locks the station and charges its print jobs as one action, and remembers the amount.
     Outcome COBRAR(const Bill& bill, const QString& tendered);
 
     // Removes the jobs of `computerName` (ignoring case) from the pending list and the store, and

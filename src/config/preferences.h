@@ -15,15 +15,15 @@ class Settings;
 struct GeneralPreferences {
     static constexpr int DisplayCount = 12;
 
-    QString pingInterval; // "pinginterval", the interval combo's text
-    bool restoreCounters = true;
-    bool askBeforeLock = false;
-    QString currency;          // "moneda"
-    bool endAlert = true;      // "Alerta de Fin de tiempo (min)"
-    QString endAlertMinutes;   // the minutes combo's text
-    bool roundTariffs = false; // "redondeotar"
-    QString tax;               // "IMPUESTO", as typed
-    bool clickToStart = false;
+    QString pingInterval;        // "pinginterval", the interval combo's text
+    bool restoreCounters = true; // "restorecounters": clear the amounts when a session ends
+    bool askBeforeLock = false;  // "questitolock": ask before a toolbar or shortcut lock
+    QString currency;            // "moneda"
+    bool endAlert = true;        // "Alerta de Fin de tiempo (min)"
+    QString endAlertMinutes;     // the minutes combo's text
+    bool roundTariffs = false;   // "redondeotar"
+    QString tax;                 // "IMPUESTO", as typed
+    bool clickToStart = false;   // "clicktostart": sessions wait for the customer's start
     std::array<bool, DisplayCount> display{}; // "Visualizacion0" .. "Visualizacion11"
 
     // The pages as the stored keys show them, each key with the default the options pass. The

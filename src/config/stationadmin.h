@@ -17,8 +17,8 @@ class StationTable;
 
 // One station as the "Puestos" page lists it: its CYBER row's PC and PCIP.
 struct StationEntry {
-    QString pc;
-    QString pcip;
+    QString pc;   // "PC": the station's name
+    QString pcip; // "NAME/IP": host name or address the console connects to
     bool operator==(const StationEntry&) const = default;
 };
 

@@ -133,11 +133,11 @@ bool TariffAdmin::read(std::optional<qint64> chosenCode)
     std::vector<Compound> compounds;
     bool ok = q.exec(u"SELECT NOMBRE, TARIFA, TARIF_MIN, TIPO FROM TARIFAS ORDER BY rowid"_s);
     while (ok && q.next()) {
-        const QString tipo = q.value(3).toString();
-        if (tipo == StandardKind)
+        const QString kind = q.value(3).toString();
+        if (kind == StandardKind)
             standard.push_back(
                 {q.value(0).toString(), shown(q.value(1), true), shown(q.value(2), true)});
-        else if (tipo == PredefinedKind)
+        else if (kind == PredefinedKind)
             predefined.push_back(
                 {q.value(0).toString(), shown(q.value(1), false), shown(q.value(2), true)});
     }

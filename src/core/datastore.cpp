@@ -209,82 +209,92 @@ const std::vector<TableDef>& storeTables()
 {
     static const std::vector<TableDef> tables = [] {
         std::vector<TableDef> t;
+        // One row per station with its session as of the last second (Station's fields).
         t.push_back({u"CYBER"_s,
-                     {{u"PC"_s, Name},
-                      {u"PCIP"_s, Text},
-                      {u"TIEMPO"_s, Text},
-                      {u"MODALIDAD"_s, Text},
-                      {u"TARIFA"_s, Number},
-                      {u"TARIFBAS"_s, Number},
-                      {u"CLIENTE"_s, Text},
-                      {u"TOTAL"_s, Number},
-                      {u"LSTVARX"_s, Text},
-                      {u"vartipex"_s, Text},
-                      {u"vartipex2"_s, Text},
-                      {u"vartipex3"_s, Text},
-                      {u"PCMAC"_s, Text},
-                      {u"PCNAME"_s, Text},
-                      {u"TARIFM"_s, Text},
-                      {u"TARFC"_s, Text}}});
+                     {{u"PC"_s, Name},         // station name, the key
+                      {u"PCIP"_s, Text},       // address the console connects to
+                      {u"TIEMPO"_s, Text},     // time column: elapsed or remaining, "h:mm:ss"
+                      {u"MODALIDAD"_s, Text},  // mode: "", "CONTADOR", "PREPAGO", "EN ESPERA"
+                      {u"TARIFA"_s, Number},   // running charge of the session ("Sub")
+                      {u"TARIFBAS"_s, Number}, // hourly rate of the session
+                      {u"CLIENTE"_s, Text},    // customer account using the station
+                      {u"TOTAL"_s, Number},    // amount taken since the last clear
+                      {u"LSTVARX"_s, Text},    // state code sent to the agent, "" to "4"
+                      {u"vartipex"_s, Text},   // running charge already in TOTAL
+                      {u"vartipex2"_s, Text},  // elapsed time of the session
+                      {u"vartipex3"_s, Text},  // prepaid time bought
+                      {u"PCMAC"_s, Text},      // MAC address the agent reported
+                      {u"PCNAME"_s, Text},     // "\\" + computer name the agent reported
+                      {u"TARIFM"_s, Text},     // tariff kind, "TC" for a compound tariff
+                      {u"TARFC"_s, Text}}});   // code of the compound tariff
+        // Every tariff: standard ("ST"), predefined package ("PR") or compound ("TC").
         t.push_back({u"TARIFAS"_s,
-                     {{u"CODIGO"_s, Key},
-                      {u"NOMBRE"_s, Name},
-                      {u"TARIFA"_s, Number},
-                      {u"TARIF_MIN"_s, Number},
-                      {u"TIPO"_s, Text}}});
+                     {{u"CODIGO"_s, Key},       // key; a compound tariff's rows in TAIFASC
+                      {u"NOMBRE"_s, Name},      // tariff name
+                      {u"TARIFA"_s, Number},    // price per hour, or a package's minutes
+                      {u"TARIF_MIN"_s, Number}, // minimum charge, or a package's price
+                      {u"TIPO"_s, Text}}});     // kind: "ST", "PR" or "TC"
+        // The blocks of the compound tariffs: a price per part of the hour.
         t.push_back({u"TAIFASC"_s,
-                     {{u"CODIGO"_s, Whole},
-                      {u"VALUE"_s, Text},
-                      {u"TARIF"_s, Number},
-                      {u"NOMBRE"_s, Name}}});
+                     {{u"CODIGO"_s, Whole},   // the tariff's CODIGO in TARIFAS
+                      {u"VALUE"_s, Text},     // end of the block, minutes; "60" prices the hour
+                      {u"TARIF"_s, Number},   // price of a session part ending in the block
+                      {u"NOMBRE"_s, Name}}}); // the tariff's name, in every row
+        // Customer accounts: prepaid time spent by logging in at a station.
         t.push_back({u"CUENTAS"_s,
-                     {{u"USER"_s, Name},
-                      {u"PASSWORD"_s, Text},
-                      {u"TIMERES"_s, Text},
-                      {u"LASTVISIT"_s, Text},
-                      {u"TARIFBAS"_s, Number},
-                      {u"TIMECAD"_s, Text}}});
+                     {{u"USER"_s, Name},       // account name
+                      {u"PASSWORD"_s, Text},   // empty: the next login sets it
+                      {u"TIMERES"_s, Text},    // remaining credit, "h:mm:ss"
+                      {u"LASTVISIT"_s, Text},  // day the account was made, "d/M/yyyy"
+                      {u"TARIFBAS"_s, Number}, // hourly rate of the tariff bought
+                      {u"TIMECAD"_s, Text}}}); // expiry date, shown only
+        // The operations journal: one row per amount taken.
         // FECHA holds ISO dates (yyyy-MM-dd): equal for one day and ordered as calendar dates.
         // VALOR is the amount as a number (stores of the first version hold it as text).
         t.push_back({u"INFORMES"_s,
-                     {{u"FECHA"_s, Text},
-                      {u"HORA"_s, Text},
-                      {u"VALOR"_s, Number},
-                      {u"USER"_s, Text},
-                      {u"PC"_s, Text},
-                      {u"DESCRIP"_s, Text},
-                      {u"OPERADOR"_s, Name}}});
+                     {{u"FECHA"_s, Text},       // date
+                      {u"HORA"_s, Text},        // time of day
+                      {u"VALOR"_s, Number},     // amount
+                      {u"USER"_s, Text},        // customer, "ANONIMO" when none
+                      {u"PC"_s, Text},          // station, empty for counter sales and accounts
+                      {u"DESCRIP"_s, Text},     // what was charged ("CONTADOR", "PREPAGO", ...)
+                      {u"OPERADOR"_s, Name}}}); // operator logged in
+        // The printers' prices.
         t.push_back({u"Impresoras"_s,
-                     {{u"nombre"_s, Name},
-                      {u"valorporprint"_s, Number},
-                      {u"cantdest"_s, Number},
-                      {u"pordesct"_s, Number}}});
+                     {{u"nombre"_s, Name},          // printer name
+                      {u"valorporprint"_s, Number}, // price per page
+                      {u"cantdest"_s, Number},      // pages from which the discount applies
+                      {u"pordesct"_s, Number}}});   // discount, percent
+        // Print jobs seen printing and not charged yet.
         t.push_back({u"Impresiones"_s,
-                     {{u"PC"_s, Name},
-                      {u"impresora"_s, Text},
-                      {u"cantidad"_s, Whole},
-                      {u"pagimpres"_s, Whole},
-                      {u"valor"_s, Text},
-                      {u"fecha"_s, Text},
-                      {u"hora"_s, Text},
-                      {u"jobid"_s, Whole}}});
+                     {{u"PC"_s, Name},         // computer that sent the job
+                      {u"impresora"_s, Text},  // printer name
+                      {u"cantidad"_s, Whole},  // total pages
+                      {u"pagimpres"_s, Whole}, // pages printed when it was seen
+                      {u"valor"_s, Text},      // amount
+                      {u"fecha"_s, Text},      // date it was seen
+                      {u"hora"_s, Text},       // time it was seen
+                      {u"jobid"_s, Whole}}});  // the spooler's job id
+        // Operators: name, password and the eight rights (see Right).
         std::vector<ColumnDef> operators = {{u"Usuario"_s, Name}, {u"password"_s, Text}};
         for (const QString& right : operatorRightColumns())
             operators.push_back({right, Flag});
         t.push_back({u"Operadores"_s, operators});
+        // Keyboard shortcuts, per operator.
         t.push_back({u"Teclado"_s,
-                     {{u"Codigo"_s, Text},
-                      {u"Accion"_s, Text},
-                      {u"Operador"_s, Name},
-                      {u"CodAsc"_s, Text},
-                      {u"CodAcc"_s, Text}}});
+                     {{u"Codigo"_s, Text},    // the keys as shown, "Ctrl+A"
+                      {u"Accion"_s, Text},    // the action as shown, "Habilitar"
+                      {u"Operador"_s, Name},  // operator the shortcut belongs to
+                      {u"CodAsc"_s, Text},    // the keys as virtual-key codes, "17+65"
+                      {u"CodAcc"_s, Text}}}); // action code, "1" to "9"
+        // Products sold at the counter.
         t.push_back({u"Articulos"_s,
-                     {{u"Codigo"_s, Key},
-                      {u"Articulo"_s, Text},
-                      {u"Descripcion"_s, Text},
-                      {u"Stock"_s, Number},
-                      {u"PVP"_s, Number},
-                      {u"Costo"_s, Number}}});
+                     {{u"Codigo"_s, Key},       // key
+                      {u"Articulo"_s, Text},    // product name
+                      {u"Descripcion"_s, Text}, // description
+                      {u"Stock"_s, Number},     // units in stock
+                      {u"PVP"_s, Number},       // selling price per unit
+                      {u"Costo"_s, Number}}});  // cost per unit
         return t;
     }();
     return tables;

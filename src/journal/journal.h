@@ -20,19 +20,28 @@ class OperatorSession;
 // operator. Only the amount, user, station and description are taken; date, time and operator
 // are those of the moment of writing.
 using JournalRecord = std::array<QString, 7>;
+// The positions are named after the INFORMES columns they fill.
 namespace JournalField {
-enum : std::size_t { Fecha, Hora, Valor, User, Pc, Descrip, Operador };
+enum : std::size_t {
+    Fecha,   // date (not taken)
+    Hora,    // time (not taken)
+    Valor,   // amount, a regional number text
+    User,    // customer; empty becomes "ANONIMO"
+    Pc,      // station name
+    Descrip, // what was charged
+    Operador // operator (not taken)
+};
 }
 
-// One row of INFORMES as stored.
+// One row of INFORMES as stored; the fields are named after its columns.
 struct JournalRow {
-    QString fecha;
-    QString hora;
-    double valor = 0;
-    QString user;
-    QString pc;
-    QString descrip;
-    QString operador;
+    QString fecha;    // date, ISO yyyy-MM-dd
+    QString hora;     // time of day
+    double valor = 0; // amount
+    QString user;     // customer, "ANONIMO" when none
+    QString pc;       // station name, empty for counter sales and accounts
+    QString descrip;  // what was charged
+    QString operador; // operator who was logged in
     // A new account's row has a date and no time or operator: both are stored as null.
     bool timeless = false;
 };
@@ -60,9 +69,9 @@ public:
     // A stored date as the operator reads it: the regional short date with a four-digit year.
     static QString shownDate(const QString& stored);
 
-    // Appends one row. An empty user becomes "ANONIMO", in the caller's record too. The amount
-    // is the regional text of a number; a text that is not a number is refused. Returns whether
-    // the row is in the store (or in the caller's transaction).
+    // Appends the caller's record (datos) as one journal row. An empty user becomes "ANONIMO", in
+    // the caller's record too. The amount is the regional text of a number; a text that is not a
+    // number is refused. Returns whether the row is in the store (or in the caller's transaction).
     bool ADDTOREG(JournalRecord& datos);
     // The row of a new customer account: today's date, the amount (a regional number text), the
     // user, no station, "CUENTA NUEVA", and neither time nor operator. Same rules as ADDTOREG.

@@ -23,9 +23,9 @@ class LinkSender {
 public:
     LinkSender(StationConnections& connections, const OperatorSession& session);
 
-    // keyword#LVX#payload#LVXF#
+    // Sends one message, keyword and payload ("keyword#LVX#payload#LVXF#"), to station index.
     void SENDGEN(int index, const QString& keyword, const QString& payload);
-    // The operator's chat line: "MSGBOX2" for an operator with the chat right, else "MSGBOX".
+    // Sends the operator's chat line: "MSGBOX2" for an operator with the chat right, else "MSGBOX".
     void SENDMENSAJE(int index, const QString& text);
     // A message with several fields.
     void send(int index, const QString& keyword, const QStringList& fields);

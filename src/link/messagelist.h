@@ -20,9 +20,9 @@ public:
     static constexpr qsizetype MaxRows = 500;
 
     struct Row {
-        QString pc;
-        QString hora;
-        QString mensaje;
+        QString pc;      // "PC": the station's name; "S > " + name for what the operator sent
+        QString hora;    // "HORA": the time it was listed, "9:5:3"
+        QString mensaje; // "MENSAJE": the message text
         bool operator==(const Row&) const = default;
     };
 

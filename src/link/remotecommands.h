@@ -37,14 +37,14 @@ public:
 
     explicit RemoteCommands(Services services, QObject* parent = nullptr);
 
-    // Ends whatever session the station has; a counter session of a minute or more is
+    // Locks the station: ends whatever session it has; a counter session of a minute or more is
     // journalled. Station and journal row are committed together; false (and the station as it
     // was) when they could not be.
     bool LOCKPC(int index);
-    // The lock of the toolbar and the shortcuts: asks first when "questitolock" is "1".
+    // Locks the station as the toolbar and the shortcuts do: asks first when "questitolock" is "1".
     void LockPC2(int index);
     void send(int index, AgentCommand command);
-    // Shut-down to every station, without asking.
+    // Sends the shut-down command to every station, without asking.
     void Shutdownall();
     void setVolume(int index, int value);
     // Sends the operator's text and lists it. False (nothing done) without a station.

@@ -62,7 +62,7 @@ public:
 
     explicit Metering(Services services, QObject* parent = nullptr);
 
-    // One tick of the metering timer.
+    // One tick of the metering timer (XMTIMER, every second).
     void tick();
 
     // The status bar texts of the last tick: free and occupied stations, the date, the time.

@@ -55,8 +55,9 @@ public:
 
     Mode mode() const { return m_mode; }
     bool isNew() const { return m_new; }
-    // lockbts: whether "Usuario", the eight boxes and "Todos" can be used.
+    // Whether "Usuario", the eight boxes and "Todos" can be used.
     bool unlocked() const { return m_unlocked; }
+    // Unlocks (true) or locks (false) "Usuario", the eight boxes and "Todos".
     void lockbts(bool enabled) { m_unlocked = enabled; }
     // What "Usuario", "Contraseña" and the boxes hold.
     const OperatorRecord& form() const { return m_form; }

@@ -14,27 +14,29 @@ class ActionStore;
 // One shortcut of an operator: the combination as shown ("Ctrl+A"), the event it runs as shown
 // ("Habilitar"), the combination as virtual-key codes ("17+65", modifier first, 0 for none) and
 // the action's code ("1" .. "9"; blank when the stored row has none).
+// Each is stored in the Teclado column named beside it.
 struct Shortcut {
-    QString event;
-    QString combination;
-    QString keyCodes;
-    QString actionCode;
+    QString event;       // Accion
+    QString combination; // Codigo
+    QString keyCodes;    // CodAsc
+    QString actionCode;  // CodAcc
 
     bool operator==(const Shortcut&) const = default;
 };
 
-// The console actions a shortcut can run, with the codes they are stored under.
+// The console actions a shortcut can run, named as the options offer them, with the codes they
+// are stored under (CodAcc).
 namespace ShortcutAction {
 enum : int {
-    Habilitar = 1,
-    Bloquear = 2,
-    Cobrar = 3,
-    Modo = 4,
-    Aumentar = 5,
-    Intercambiar = 6,
-    Limpiar = 7,
-    LimpiarTodo = 8,
-    Vender = 9,
+    Habilitar = 1,    // open the station; a beep when it is busy
+    Bloquear = 2,     // lock the busy station, asking first under "questitolock"
+    Cobrar = 3,       // charge the station
+    Modo = 4,         // change the station's mode
+    Aumentar = 5,     // add prepaid time, when the toolbar's "Aumentar" is enabled
+    Intercambiar = 6, // move the session to another station
+    Limpiar = 7,      // clear the station's time and amounts
+    LimpiarTodo = 8,  // clear the counters of every free station
+    Vender = 9,       // sell products at the counter
 };
 }
 

@@ -39,7 +39,8 @@ public:
     bool has(const QString& jobid, const QString& printer) const;
 
     // Records a job inside an action: its Impresiones row (the amount stored with the regional
-    // two decimals) and its list row. False when the store refused (the action has failed).
+    // two decimals, `fecha` and `hora` the date and time it was seen) and its list row. False
+    // when the store refused (the action has failed).
     bool record(ActionStore::Action& action, const PendingPrint& row, int pagesPrinted,
                 const QString& fecha, const QString& hora);
 

@@ -68,7 +68,8 @@ public:
     // case; unpriced (0) when it has none. Nothing when the table cannot be read.
     std::optional<PrinterPrice> priceOf(const QString& printer);
 
-    // One polling pass, started unless one is still running. Returns at once.
+    // One polling pass over every printer's queue, started unless one is still running. Returns
+    // at once.
     void Obtener_Impresoras2();
     bool passRunning() const { return m_running; }
 

@@ -11,14 +11,15 @@ namespace kestrel {
 class ActionStore;
 class Prompts;
 
-// One row of Articulos: the small goods sold at the counter.
+// One row of Articulos: the small goods sold at the counter. The fields are named after the
+// columns.
 struct Product {
-    qint64 codigo = 0; // the key, given by the store
-    QString articulo;
-    QString descripcion;
-    double stock = 0;
-    double pvp = 0; // the selling price
-    double costo = 0;
+    qint64 codigo = 0;   // Codigo: the key, given by the store
+    QString articulo;    // Articulo: the product's name
+    QString descripcion; // Descripcion: its description
+    double stock = 0;    // Stock: units in stock
+    double pvp = 0;      // PVP: the selling price per unit
+    double costo = 0;    // Costo: the cost per unit
 };
 
 // The catalogue as its window works on it: the products in store order with a current row, the
@@ -32,7 +33,7 @@ public:
         Prompts& prompts;
     };
 
-    // The five edit fields as typed.
+    // The five edit fields as typed, named as Product's.
     struct Fields {
         QString articulo;
         QString descripcion;

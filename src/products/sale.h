@@ -13,13 +13,13 @@ class Prompts;
 class Settings;
 struct Product;
 
-// One line of a counter sale, as the sale list shows it.
+// One line of a counter sale, as the sale list shows it, the fields named after its columns.
 struct SaleLine {
-    QString cant; // the quantity as typed
-    QString articulo;
-    QString vu;  // the unit price, two decimals
-    QString sub; // price times quantity, two decimals
-    qint64 codigo = 0;
+    QString cant;      // "Cant": the quantity as typed
+    QString articulo;  // "Articulo": the product's name
+    QString vu;        // "VU": the unit price, two decimals
+    QString sub;       // "Sub": price times quantity, two decimals
+    qint64 codigo = 0; // hidden key: the product's Codigo
 };
 
 // A counter sale of small goods: lines taken from the catalogue, the totals with the tax, and the
@@ -35,10 +35,11 @@ public:
         const Settings& settings;
     };
 
+    // The totals' fields, two decimals each.
     struct Totals {
-        QString sub;
-        QString iva;
-        QString total;
+        QString sub;   // "Sub": the sum of the lines
+        QString iva;   // "IVA": the tax on the sum
+        QString total; // "Total": sum and tax
     };
 
     enum class Outcome {

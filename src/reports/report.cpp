@@ -1,11 +1,11 @@
 #include "report.h"
 
-#include "journal/journal.h"
 #include "core/clock.h"
 #include "core/names.h"
+#include "core/operatorsession.h"
 #include "core/prompts.h"
 #include "core/settings.h"
-#include "core/operatorsession.h"
+#include "journal/journal.h"
 
 #include <QHash>
 #include <QSaveFile>
@@ -305,7 +305,7 @@ ReportSeries Report::series(int maxBars) const
     QHash<QString, int> stackOf;   // by the name's key: "MARTA" and "Marta" stack together
     QHash<QString, int> stackAsIs; // by the name as written, to fold each spelling once
     std::vector<std::vector<Money>> sums;
-    QString lastFecha;
+    QString lastDate;
     int lastBar = -1;
     for (const ReportRow& r : m_rows) {
         qint64 category = -1;
@@ -315,8 +315,8 @@ ReportSeries Report::series(int maxBars) const
                 category = time.hour();
         } else {
             // Rows come by day: a day's date is read once.
-            if (r.fecha != lastFecha) {
-                lastFecha = r.fecha;
+            if (r.fecha != lastDate) {
+                lastDate = r.fecha;
                 lastBar = bars->barOf(QDate::fromString(r.fecha, Qt::ISODate));
             }
             category = lastBar;

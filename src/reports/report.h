@@ -19,16 +19,17 @@ class OperatorSession;
 class Prompts;
 class Settings;
 
-// One journal row as the reports show it. The amount is empty where the store holds no number.
+// One journal row as the reports show it, the fields named after the INFORMES columns. The
+// amount is empty where the store holds no number.
 struct ReportRow {
-    QString fecha; // ISO, as stored
-    QString hora;
-    QString descrip;
-    QString user;
-    QString pc;
-    std::optional<double> valor;
-    QString operador;
-    Money amount; // what the row adds to the total (Report::rowAmount)
+    QString fecha;               // date, ISO as stored
+    QString hora;                // time of day
+    QString descrip;             // what was charged
+    QString user;                // customer
+    QString pc;                  // station name
+    std::optional<double> valor; // amount as stored
+    QString operador;            // operator who wrote the row
+    Money amount;                // what the row adds to the total (Report::rowAmount)
 };
 
 // What one bar of a report's chart holds.

@@ -37,7 +37,7 @@ public:
     // Where each station id is stored: every row's rowid, id and hourly rate, in table order.
     struct StoredRow {
         qint64 rowid = 0;
-        QString pc;
+        QString pc;     // PC: the station's name
         float rate = 0; // TARIFBAS as a single-precision number, 0 when null
     };
     std::optional<std::vector<StoredRow>> storedRows();

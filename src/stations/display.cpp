@@ -1,7 +1,7 @@
 #include "display.h"
 
-#include "core/settings.h"
 #include "core/operatorsession.h"
+#include "core/settings.h"
 #include "station.h"
 #include "stationtable.h"
 
@@ -31,27 +31,27 @@ StationCommands EnDisOpc(const StationTable& stations, int selected, const Opera
 {
     if (stations.count() == 0 || !stations.isValidIndex(selected))
         return c;
-    c.intercambiar = c.menuIntercambiar = stations.count() > 1;
+    c.swap = c.menuSwap = stations.count() > 1;
 
     const Station& s = stations.at(selected);
     if (s.modo.isEmpty()) {
-        c.habilitar = c.menuHabilitar = true;
-        c.bloquear = c.cobrar = c.modo = c.aumentar = false;
-        c.menuBloquear = c.menuAumentar = false;
+        c.open = c.menuOpen = true;
+        c.lock = c.charge = c.mode = c.addTime = false;
+        c.menuLock = c.menuAddTime = false;
         return c;
     }
-    c.modo = c.bloquear = true;
-    c.habilitar = false;
-    c.cobrar = s.usuario.isEmpty();
-    c.aumentar = session.has(Right::IncrementAccounts);
-    c.menuHabilitar = false;
-    c.menuBloquear = true;
+    c.mode = c.lock = true;
+    c.open = false;
+    c.charge = s.usuario.isEmpty();
+    c.addTime = session.has(Right::IncrementAccounts);
+    c.menuOpen = false;
+    c.menuLock = true;
     if (s.modo == StationMode::Prepaid) {
-        c.menuAumentar = true;
+        c.menuAddTime = true;
         if (!s.usuario.isEmpty())
-            c.modo = false;
+            c.mode = false;
     } else {
-        c.aumentar = c.menuAumentar = false;
+        c.addTime = c.menuAddTime = false;
     }
     return c;
 }
@@ -64,11 +64,11 @@ DisplayLayout Visualizacion(const Settings& settings)
     d.journal = settings.displayShown(2);
     d.search = settings.displayShown(3);
     d.subTwips = settings.displayValue(4) * 1000;
-    d.cobrar = settings.displayShown(5);
-    d.modo = settings.displayShown(6);
-    d.vender = settings.displayShown(7);
-    d.configuracion = settings.displayShown(8);
-    d.usuarioTwips = settings.displayValue(9) * 1440;
+    d.chargeButton = settings.displayShown(5);
+    d.modeButton = settings.displayShown(6);
+    d.sellButton = settings.displayShown(7);
+    d.optionsButton = settings.displayShown(8);
+    d.userTwips = settings.displayValue(9) * 1440;
     d.promo = settings.displayShown(10);
     return d;
 }

@@ -130,7 +130,8 @@ public:
 
     // The prepaid time text of an opening: "1:05:00" for 1 hour 5 minutes.
     static QString prepaidTimeText(int hours, int minutes);
-    // The prepaid time after adding hours and minutes to a running station (see accept).
+    // The prepaid time after adding hours and minutes to a running station; `tiempo` is its
+    // "Tiempo" column, whose seconds the added time carries.
     static QString extendedPrepaidTime(QStringView oldPrepaid, QStringView tiempo, int hours,
                                        int minutes);
 

@@ -13,10 +13,11 @@
 
 namespace kestrel {
 
-// One row of TARIFAS. The meaning of the two numbers depends on the kind.
+// One row of TARIFAS, its fields named after the columns. The meaning of the two numbers depends
+// on the kind.
 struct Tariff {
-    qint64 code = 0;     // CODIGO: the compound tariff's rows in TAIFASC
-    QString name;        // NOMBRE
+    qint64 code = 0;     // CODIGO: the key, and the compound tariff's rows in TAIFASC
+    QString name;        // NOMBRE: the name the tariff lists show
     double tarifa = 0;   // TARIFA: price per hour (standard), package minutes (predefined)
     double tarifMin = 0; // TARIF_MIN: minimum charge (standard), package price (predefined)
     QString tipo;        // TIPO: "ST" standard, "PR" predefined, "TC" compound
@@ -24,12 +25,11 @@ struct Tariff {
     bool isCompound() const { return tipo == QLatin1String("TC"); }
 };
 
-// One row of a compound tariff: the end of its block within the hour, in whole minutes as text,
-// and the price of a session part that ends within it. The row "60" is the price of an hour.
-// A price that is null or not a number has no value: every step that uses it is skipped.
+// One row of a compound tariff, from TAIFASC. The row "60" is the price of an hour. A price that
+// is null or not a number has no value: every step that uses it is skipped.
 struct CompoundRow {
-    QString value;              // VALUE
-    std::optional<Money> tarif; // TARIF
+    QString value;              // VALUE: end of the block, whole minutes within the hour
+    std::optional<Money> tarif; // TARIF: price of a session part that ends in the block
 };
 
 // Reads tariffs from TARIFAS and TAIFASC.
@@ -75,14 +75,15 @@ std::optional<QString> CALCULATEA(const Tariff& tariff, const std::vector<Compou
                                   QStringView hours, QStringView minutes,
                                   const QLocale& locale = QLocale());
 
-// Money to time: what the amount buys. Each field has no value when its step failed; the
-// dialog then leaves that control as it was.
+// The time an amount buys, for the dialog's lists and spin controls. Each field has no value when
+// its step failed; the dialog then leaves that control as it was.
 struct TimeChoice {
     std::optional<int> hours;
     std::optional<int> minutes;
     std::optional<int> hourSpin;   // 59 - hours
     std::optional<int> minuteSpin; // 59 - minutes
 };
+// Money to time: the hours and minutes the amount box's text buys.
 TimeChoice CALCULATEB(const Tariff& tariff, const std::vector<CompoundRow>& rows,
                       QStringView amount, const QLocale& locale = QLocale());
 

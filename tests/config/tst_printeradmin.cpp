@@ -3,7 +3,7 @@
 #include "printing/pendingprints.h"
 #include "printing/printmonitor.h"
 #include "support/testsupport.h"
-#include "ui/printerspage.h"
+#include "ui/options/printerspage.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -5,7 +5,7 @@
 #include "link/supervision.h"
 #include "stationagent.h"
 #include "support/testsupport.h"
-#include "ui/stationspage.h"
+#include "ui/options/stationspage.h"
 
 #include <QLineEdit>
 #include <QTreeWidget>

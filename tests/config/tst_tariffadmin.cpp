@@ -1,7 +1,7 @@
 #include "config/tariffadmin.h"
 #include "support/testsupport.h"
-#include "ui/tariffeditor.h"
-#include "ui/tariffpages.h"
+#include "ui/options/tariffeditor.h"
+#include "ui/options/tariffpages.h"
 
 #include <QApplication>
 #include <QLineEdit>

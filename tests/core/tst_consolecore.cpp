@@ -28,7 +28,7 @@ private slots:
 
 void TestConsoleCore::displaySettings_data()
 {
-    // key | value | shown: messages volume journal search cobrar modo vender config promo |
+    // key | value | shown: messages volume journal search charge mode sell options promo |
     // Sub width | Usuario width (twips)
     test::addRows(R"(
         nothing written: all shown |               |   |111111111|1000|1440
@@ -58,12 +58,12 @@ void TestConsoleCore::displaySettings()
         settings.write(f[0], f[1]);
     const DisplayLayout d = Visualizacion(settings);
     QString shown;
-    for (bool b : {d.messages, d.volume, d.journal, d.search, d.cobrar, d.modo, d.vender,
-                   d.configuracion, d.promo})
+    for (bool b : {d.messages, d.volume, d.journal, d.search, d.chargeButton, d.modeButton,
+                   d.sellButton, d.optionsButton, d.promo})
         shown += b ? u'1' : u'0';
     QCOMPARE(shown, f[2]);
     QCOMPARE(d.subTwips, f[3].toDouble());
-    QCOMPARE(d.usuarioTwips, f[4].toDouble());
+    QCOMPARE(d.userTwips, f[4].toDouble());
 }
 
 void TestConsoleCore::widthsKeysAndSearch()

@@ -33,7 +33,7 @@
 #include "support/testsupport.h"
 #include "swap/swap.h"
 #include "tariffs/openstation.h"
-#include "ui/messageboxprompts.h"
+#include "ui/common/messageboxprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -336,8 +336,8 @@ void TestRequests::passwordGuessingHoldsTheAccount()
 void TestRequests::commandEnabling_data()
 {
     // The selected station's mode | customer | the operator's right to add credit | the number of
-    // stations | what is enabled: habilitar bloquear cobrar modo aumentar intercambiar, menu
-    // habilitar bloquear aumentar intercambiar.
+    // stations | what is enabled: open lock charge mode addTime swap, menu open lock addTime
+    // swap.
     test::addRows(R"(
     free                          |         |   |1|3|100001 1001
     free, one station             |         |   |1|1|100000 1000
@@ -364,8 +364,8 @@ void TestRequests::commandEnabling()
     session.logIn(op);
     const StationCommands c = EnDisOpc(table, 0, session, StationCommands());
     QString got;
-    for (bool b : {c.habilitar, c.bloquear, c.cobrar, c.modo, c.aumentar, c.intercambiar,
-                   c.menuHabilitar, c.menuBloquear, c.menuAumentar, c.menuIntercambiar})
+    for (bool b : {c.open, c.lock, c.charge, c.mode, c.addTime, c.swap, c.menuOpen, c.menuLock,
+                   c.menuAddTime, c.menuSwap})
         got += b ? u'1' : u'0';
     QCOMPARE(got.insert(6, u' '), f[4]);
     // No selection, or no station: nothing changes.

@@ -1,6 +1,6 @@
 #include "operators/login.h"
 #include "support/testsupport.h"
-#include "ui/operatorswindow.h"
+#include "ui/operators/operatorswindow.h"
 
 #include <QTableWidget>
 #include <QtTest>

@@ -1,7 +1,7 @@
 #include "reports/report.h"
 #include "support/testsupport.h"
-#include "ui/reportprinter.h"
-#include "ui/reportswindow.h"
+#include "ui/reports/reportprinter.h"
+#include "ui/reports/reportswindow.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

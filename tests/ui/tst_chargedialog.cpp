@@ -1,8 +1,8 @@
 // The charge dialog on its own; the console's tests charge through it once.
 #include "printing/pendingprints.h"
 #include "support/testsupport.h"
-#include "ui/chargedialog.h"
-#include "ui/numerickeyfilter.h"
+#include "ui/common/numerickeyfilter.h"
+#include "ui/stations/chargedialog.h"
 
 #include <QtTest>
 #include <QtWidgets>

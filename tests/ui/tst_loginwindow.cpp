@@ -1,6 +1,6 @@
 // The login dialog at start-up; the console's tests change the operator through it.
 #include "support/testsupport.h"
-#include "ui/loginwindow.h"
+#include "ui/operators/loginwindow.h"
 
 #include <QtTest>
 #include <QtWidgets>

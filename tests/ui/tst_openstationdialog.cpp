@@ -1,6 +1,6 @@
 // The open-station dialog on its own; the console's tests open, change and add time through it.
 #include "support/testsupport.h"
-#include "ui/openstationdialog.h"
+#include "ui/stations/openstationdialog.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -2,8 +2,8 @@
 #include "products/catalogue.h"
 #include "products/sale.h"
 #include "support/testsupport.h"
-#include "ui/productswindow.h"
-#include "ui/saledialog.h"
+#include "ui/sales/productswindow.h"
+#include "ui/sales/saledialog.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -11,32 +11,33 @@
 // "Aplicar"; then a station opened, counted and charged. Every options page is saved as a picture
 // on the way (options-*.png) and each step is printed.
 #include "app/startup.h"
-#include "journal/journal.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
 #include "core/settings.h"
+#include "journal/journal.h"
 #include "link/supervision.h"
+#include "metering/metering.h"
 #include "printing/spooler.h"
 #include "products/catalogue.h"
 #include "stationagent.h"
-#include "metering/metering.h"
 #include "stations/stationtable.h"
-#include "ui/accountswindow.h"
-#include "ui/chargedialog.h"
-#include "ui/consolewindow.h"
-#include "ui/messageboxprompts.h"
-#include "ui/openstationdialog.h"
-#include "ui/operatorswindow.h"
-#include "ui/optionsdialog.h"
-#include "ui/printerspage.h"
-#include "ui/productswindow.h"
-#include "ui/reportprinter.h"
-#include "ui/reportswindow.h"
-#include "ui/saledialog.h"
-#include "ui/shortcutspage.h"
-#include "ui/stationspage.h"
-#include "ui/tariffeditor.h"
-#include "ui/tariffpages.h"
+#include "ui/accounts/accountswindow.h"
+#include "ui/common/messageboxprompts.h"
+#include "ui/console/consoledialogs.h"
+#include "ui/console/consolewindow.h"
+#include "ui/operators/operatorswindow.h"
+#include "ui/options/optionsdialog.h"
+#include "ui/options/printerspage.h"
+#include "ui/options/shortcutspage.h"
+#include "ui/options/stationspage.h"
+#include "ui/options/tariffeditor.h"
+#include "ui/options/tariffpages.h"
+#include "ui/reports/reportprinter.h"
+#include "ui/reports/reportswindow.h"
+#include "ui/sales/productswindow.h"
+#include "ui/sales/saledialog.h"
+#include "ui/stations/chargedialog.h"
+#include "ui/stations/openstationdialog.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -279,8 +280,8 @@ int setupTrial(const QString& outDir)
     Startup startup(store, settings, prompts, nullptr, &spooler);
     ConsoleWindow* console = showConsole(startup);
     step("A fresh store: the console shows no station. Archivo > Configuracion.");
-    child<QAction>(console, u"mnucconfig"_s)->trigger();
-    OptionsDialog* options = console->optionsDialog();
+    console->actions().optionsEntry->trigger();
+    OptionsDialog* options = console->dialogs().optionsDialog();
     if (!options)
         fail(u"no options dialog"_s);
     save(options, outDir + u"/options-general.png"_s);
@@ -388,16 +389,16 @@ int setupTrial(const QString& outDir)
     if (list->model()->rowCount() != 3)
         fail(u"the console does not list the three stations"_s);
     list->setCurrentIndex(list->model()->index(0, 0));
-    console->SHOWPC(u"OPEN"_s);
-    OpenStationDialog* open = console->openStationDialog();
+    console->dialogs().SHOWPC(OpenMode::Open);
+    OpenStationDialog* open = console->dialogs().openStationDialog();
     child<QComboBox>(open, u"cmbtarifa"_s)->setCurrentIndex(0);
     child<QRadioButton>(open, u"optcontador"_s)->click();
     child<QPushButton>(open, u"cmdaceptar"_s)->click();
     // A counting session is journaled once it has run a whole minute.
     pause(61500);
     saveScreen(outDir + u"/setup-console.png"_s);
-    console->showCharge();
-    ChargeDialog* charge = console->chargeDialog();
+    console->dialogs().showCharge();
+    ChargeDialog* charge = console->dialogs().chargeDialog();
     child<QLineEdit>(charge, u"txtcantidad"_s)->setText(u"2"_s);
     save(charge, outDir + u"/setup-charge.png"_s);
     child<QPushButton>(charge, u"cmdcobrar"_s)->click();
@@ -420,7 +421,7 @@ int setupTrial(const QString& outDir)
 
     step("PC02 opened counting, then moved to PC03 with Ctrl+C.");
     list->setCurrentIndex(list->model()->index(1, 0));
-    console->SHOWPC(u"OPEN"_s);
+    console->dialogs().SHOWPC(OpenMode::Open);
     child<QComboBox>(open, u"cmbtarifa"_s)->setCurrentIndex(0);
     child<QRadioButton>(open, u"optcontador"_s)->click();
     child<QPushButton>(open, u"cmdaceptar"_s)->click();
@@ -495,8 +496,8 @@ int main(int argc, char** argv)
     // Opening a free station for an hour, prepaid.
     QTreeView* list = console->stationList();
     list->setCurrentIndex(list->model()->index(0, 0));
-    console->SHOWPC(u"OPEN"_s);
-    OpenStationDialog* open = console->openStationDialog();
+    console->dialogs().SHOWPC(OpenMode::Open);
+    OpenStationDialog* open = console->dialogs().openStationDialog();
     if (!open || !open->isVisible())
         fail(u"the open-station dialog did not show"_s);
     if (auto* tariffs = open->findChild<QComboBox*>(u"cmbtarifa"_s))
@@ -510,8 +511,8 @@ int main(int argc, char** argv)
 
     // Charging the counting station with its pending print job.
     list->setCurrentIndex(list->model()->index(1, 0));
-    console->showCharge();
-    ChargeDialog* charge = console->chargeDialog();
+    console->dialogs().showCharge();
+    ChargeDialog* charge = console->dialogs().chargeDialog();
     if (!charge || !charge->isVisible())
         fail(u"the charge dialog did not show"_s);
     if (auto* tendered = charge->findChild<QLineEdit*>(u"txtcantidad"_s))
@@ -527,8 +528,8 @@ int main(int argc, char** argv)
     saveScreen(outDir + u"/prints.png"_s);
 
     // The accounts, searched by the start of a name.
-    console->showAccounts();
-    AccountsWindow* accounts = console->accountsWindow();
+    console->dialogs().showAccounts();
+    AccountsWindow* accounts = console->dialogs().accountsWindow();
     save(accounts, outDir + u"/accounts.png"_s);
     if (auto* search = accounts->findChild<QLineEdit*>(u"txtbuscar"_s)) {
         search->setText(u"MU"_s);
@@ -538,10 +539,10 @@ int main(int argc, char** argv)
     accounts->close();
 
     // The catalogue, a sale of two products, the operators and the day's report.
-    console->showProducts();
+    console->dialogs().showProducts();
     save(console->findChild<ProductsWindow*>(), outDir + u"/products.png"_s);
     console->findChild<ProductsWindow*>()->hide();
-    console->showSale();
+    console->dialogs().showSale();
     auto* sale = console->findChild<SaleDialog*>();
     auto* picker = console->findChild<ProductsWindow*>();
     emit picker->addRequested(Product{2, u"Café"_s, u"Taza"_s, 100, 0.75, 0.20}, u"2"_s);
@@ -550,10 +551,10 @@ int main(int argc, char** argv)
         paid->setText(u"5"_s);
     save(sale, outDir + u"/sale.png"_s);
     sale->hide();
-    console->showOperators();
+    console->dialogs().showOperators();
     save(console->findChild<OperatorsWindow*>(), outDir + u"/operators.png"_s);
     console->findChild<OperatorsWindow*>()->hide();
-    ReportsWindow& report = console->reportsWindow();
+    ReportsWindow& report = console->dialogs().reportsWindow();
     report.prepareDaily();
     if (auto* all = report.findChild<QCheckBox*>(u"chktodos"_s))
         all->setChecked(true);

@@ -19,25 +19,23 @@ struct Counter : test::CounterServices {
                    u"('maria', '1234', '0:30:00', 1), ('muñoz', 'x', '0:50:10', 1)"_s);
         loadStations();
     }
-    QString table()
+    // The accounts and the journal as stored, "-" and "null" for a null.
+    static constexpr const char* tableColumns = "USER | PASSWORD | TIMERES | LASTVISIT | TARIFBAS";
+    test::Records table()
     {
-        return store
-            .scalar(u"SELECT group_concat(USER || ':' || ifnull(PASSWORD, '-') || ':' || "
-                    u"TIMERES || ':' || ifnull(LASTVISIT, '-') || ':' || "
-                    u"ifnull(TARIFBAS, '-'), ' ') FROM CUENTAS"_s)
-            .toString();
+        return store.rows(u"SELECT USER, ifnull(PASSWORD, '-'), TIMERES, ifnull(LASTVISIT, '-'), "
+                          u"ifnull(TARIFBAS, '-') FROM CUENTAS"_s);
     }
-    QString journal()
+    static constexpr const char* journalColumns = "FECHA | HORA | VALOR | USER | PC | DESCRIP | "
+                                                  "OPERADOR";
+    test::Records journal()
     {
-        return store
-            .scalar(u"SELECT group_concat(FECHA || '|' || ifnull(HORA, 'null') || '|' || "
-                    u"VALOR || '|' || USER || '|' || PC || '|' || DESCRIP || '|' || "
-                    u"ifnull(OPERADOR, 'null'), ' ') FROM INFORMES"_s)
-            .toString();
+        return store.rows(u"SELECT FECHA, ifnull(HORA, 'null'), VALOR, USER, PC, DESCRIP, "
+                          u"ifnull(OPERADOR, 'null') FROM INFORMES"_s);
     }
 };
 
-const QString Before = u"maria:1234:0:30:00:-:1.0 muñoz:x:0:50:10:-:1.0"_s;
+const QString Before = u"maria | 1234 | 0:30:00 | - | 1.0 \n muñoz | x | 0:50:10 | - | 1.0"_s;
 
 } // namespace
 
@@ -46,8 +44,7 @@ class TestAccounts : public QObject {
 private slots:
     void creditCarriesMinutes_data()
     {
-        // credit | hours | minutes | after
-        test::addRows(R"(
+        test::addRows("credit | hours | minutes | after", R"(
     minutes carry      |0:50:10 |0 |20|1:10:10
     no carry at 59     |0:50:10 |0 |9 |0:59:10
     seconds stay       |0:59:59 |0 |1 |1:00:59
@@ -58,13 +55,14 @@ private slots:
     }
     void creditCarriesMinutes()
     {
-        QFETCH(QStringList, f);
-        QCOMPARE(Accounts::creditAfter(f[0], f[1].toInt(), f[2].toInt()), f[3]);
+        QFETCH(test::Row, r);
+        QCOMPARE(Accounts::creditAfter(r[u"credit"], r.number(u"hours"), r.number(u"minutes")),
+                 r[u"after"]);
     }
 
     void searchIsAPrefixOfTheName_data()
     {
-        test::addRows(R"(
+        test::addRows("typed | found", R"(
     prefix              |jo  |jose joan JOSÉ
     every letter's case |JOS |jose JOSÉ
     percent is literal  |50% |50%off
@@ -76,24 +74,26 @@ private slots:
     }
     void searchIsAPrefixOfTheName()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::CounterServices c;
         for (const char* user :
              {"jose", "joan", "ajo", "JOSÉ", "50%off", "a_b", "axb", "*x", "o'hara"})
             c.store.exec(u"INSERT INTO CUENTAS (USER) VALUES (?)"_s, {QString::fromUtf8(user)});
         QStringList found;
-        const std::vector<Account> accounts = c.accounts.search(f[0]).value();
+        const std::vector<Account> accounts = c.accounts.search(r[u"typed"]).value();
         for (const Account& a : accounts)
             found << a.user;
-        QCOMPARE(found.join(u' '), f[1]);
+        QCOMPARE(found, r[u"found"].split(u' ', Qt::SkipEmptyParts));
     }
 
     void createWritesAccountAndJournalTogether()
     {
         Counter c;
         QVERIFY(c.accounts.create({u" ana "_s, u"pw"_s, false, 2, 5, u"2,10"_s, 1.0f}));
-        QCOMPARE(c.table(), Before + u" ana:pw:2:05:00:4/12/2026:1.0"_s);
-        QCOMPARE(c.journal(), u"2026-12-04|null|2.1|ana||CUENTA NUEVA|null"_s);
+        COMPARE_RECORDS(c.table(), c.tableColumns,
+                        QString(Before + u"\n ana | pw | 2:05:00 | 4/12/2026 | 1.0"_s));
+        COMPARE_RECORDS(c.journal(), c.journalColumns,
+                        "2026-12-04 | null | 2.1 | ana | | CUENTA NUEVA | null");
 
         // Refused: taken in any letter case, no name, an amount that is no number, a store that
         // refuses the journal row. Nothing of any of them is written.
@@ -117,10 +117,13 @@ private slots:
     {
         Counter c;
         QVERIFY(c.accounts.addCredit({u"Maria"_s, {}, true, 1, 45, u"2,5"_s}));
-        QCOMPARE(c.table(), u"maria::2:15:00:-:1.0 muñoz:x:0:50:10:-:1.0"_s);
-        QCOMPARE(c.journal(), u"2026-12-04|09:05:03|2.5|maria||AUMENTO DE SALDO|Marta"_s);
+        COMPARE_RECORDS(c.table(), c.tableColumns,
+                        "maria | | 2:15:00 | - | 1.0 \n muñoz | x | 0:50:10 | - | 1.0");
+        COMPARE_RECORDS(c.journal(), c.journalColumns,
+                        "2026-12-04 | 09:05:03 | 2.5 | maria | | AUMENTO DE SALDO | Marta");
         // The session continues with the new credit and counts it down from there.
-        QCOMPARE(c.stations.at(1).tiempo + u' ' + c.stations.at(1).vartipex3, u"2:15:00 2:25:00"_s);
+        QCOMPARE(c.stations.at(1).tiempo, u"2:15:00"_s);
+        QCOMPARE(c.stations.at(1).vartipex3, u"2:25:00"_s);
         QVERIFY(c.stations.at(0).tiempo == u"0:00:00"_s);
         c.metering.tick();
         QCOMPARE(c.stations.at(1).tiempo, u"2:14:59"_s);
@@ -129,9 +132,10 @@ private slots:
         c.store.exec(u"CREATE TRIGGER full BEFORE INSERT ON INFORMES BEGIN SELECT RAISE(ABORT, "
                      u"'disco lleno'); END"_s);
         const Station before = c.stations.at(1);
-        const QString table = c.table();
+        const test::Records table = c.table();
         QVERIFY(!c.accounts.addCredit({u"maria"_s, {}, false, 1, 0, u"1"_s}));
-        QVERIFY(c.stations.at(1) == before && c.table() == table);
+        COMPARE_STATIONS(c.stations.at(1), before);
+        COMPARE_RECORDS(c.table(), c.tableColumns, table);
         QVERIFY(!c.accounts.addCredit({u"nadie"_s, {}, false, 1, 0, u"1"_s}));
     }
 
@@ -143,7 +147,8 @@ private slots:
         QVERIFY(c.accounts.create({u"Begoña"_s, {}, false, 0, 45, u"0,75"_s, 1.0f}));
         requests.dispatch(0, u"GETSTART#LVX#BEGOÑA#LVX#nueva"_s);
         const Station& s = c.stations.at(0);
-        QCOMPARE(s.modo + u' ' + s.usuario + u' ' + s.vartipex3, u"PREPAGO BEGOÑA 0:45:00"_s);
+        COMPARE_FIELDS("PREPAGO | BEGOÑA | 0:45:00", "modo | usuario | vartipex3", s.modo,
+                       s.usuario, s.vartipex3);
         // The empty password was set by that first login.
         QCOMPARE(c.store.scalar(u"SELECT PASSWORD FROM CUENTAS WHERE USER = 'Begoña'"_s),
                  QVariant(u"nueva"_s));
@@ -151,8 +156,8 @@ private slots:
 
     void editChecksEachField_data()
     {
-        // field | typed | stored ("-": refused, unchanged)
-        test::addRows(R"(
+        // Stored "-": refused, unchanged.
+        test::addRows("field | typed | stored", R"(
     time          |1|1:5   |1:05:00
     time refused  |1|mucho |-
     date          |2|3/1/2027|3/1/2027
@@ -164,16 +169,17 @@ private slots:
     }
     void editChecksEachField()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Counter c;
         static const char* const columns[] = {"PASSWORD", "TIMERES", "LASTVISIT", "TARIFBAS",
                                               "TIMECAD"};
-        const int field = f[0].toInt();
+        const int field = r.number(u"field");
         const QString sql = u"SELECT ifnull(%1, '-') FROM CUENTAS WHERE rowid = 1"_s.arg(
             QLatin1StringView(columns[field]));
         const QString before = c.store.scalar(sql).toString();
-        QCOMPARE(c.accounts.edit(1, Accounts::Field(field), f[1]), f[2] != u"-"_s);
-        QCOMPARE(c.store.scalar(sql).toString(), f[2] == u"-"_s ? before : f[2]);
+        const bool refused = r[u"stored"] == u"-"_s;
+        QCOMPARE(c.accounts.edit(1, Accounts::Field(field), r[u"typed"]), !refused);
+        QCOMPARE(c.store.scalar(sql).toString(), refused ? before : r[u"stored"]);
     }
 };
 

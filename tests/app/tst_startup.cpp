@@ -148,8 +148,7 @@ void TestStartup::initDbCreatesAndNeverOverwrites()
 
 void TestStartup::optionsSpeakSpanish_data()
 {
-    // arguments | exit status | said in Spanish | never said in English
-    test::addRows(R"(
+    test::addRows("arguments | exit status | said in Spanish | never said in English", R"(
         help                   |--help            |0|Muestra esta ayuda.        |Displays
         help lines of Qt       |--help            |0|Uso:                       |Usage:
         unknown option, no window|--init-db --bogus|1|Opción desconocida «bogus».|Unknown option)");
@@ -159,18 +158,18 @@ void TestStartup::optionsSpeakSpanish_data()
 // opens no window.
 void TestStartup::optionsSpeakSpanish()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + u"/qtbase_es.qm"_s))
         QSKIP("Qt's Spanish translation (qt6-translations-l10n) is not installed");
-    const Run r = run(f[0].split(u' '), m_runtime.path(), false);
-    QCOMPARE(r.exitCode, f[1].toInt());
-    QVERIFY2(r.err.contains(f[2]) && !r.err.contains(f[3]), qPrintable(r.err));
+    const Run ran = run(r[u"arguments"].split(u' '), m_runtime.path(), false);
+    QCOMPARE(ran.exitCode, r.number(u"exit status"));
+    QVERIFY2(ran.err.contains(r[u"said in Spanish"]), qPrintable(ran.err));
+    QVERIFY2(!ran.err.contains(r[u"never said in English"]), qPrintable(ran.err));
 }
 
 void TestStartup::refusedStarts_data()
 {
-    // what the data folder holds | option given | display | exit status | said on stderr
-    test::addRows(R"(
+    test::addRows("data folder | option | display | exit status | said", R"(
         no data store    |empty    |         |yes|2|No se encuentra la base de datos
         missing column   |no column|         |yes|2|falta la columna TIEMPO en la tabla CYBER
         not a data store |garbage  |         |yes|2|no es una base de datos
@@ -182,19 +181,20 @@ void TestStartup::refusedStarts_data()
 
 void TestStartup::refusedStarts()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
+    const QString held = r[u"data folder"];
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());
-    if (f[0] != u"empty"_s && f[0] != u"garbage"_s) {
+    if (held != u"empty"_s && held != u"garbage"_s) {
         QVERIFY(!DataStore::create(path).has_value());
         QVERIFY(!DataStore().open(path).has_value()); // in WAL mode, as after any run
     }
-    if (f[0] == u"no column"_s)
+    if (held == u"no column"_s)
         alter(path, u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s);
-    if (f[0] == u"damaged"_s)
+    if (held == u"damaged"_s)
         QVERIFY(test::damagePages(path));
     // The store is the user's; its folder is not (nobody may make the lock or the journal there).
-    const bool readOnly = f[0] == u"read-only"_s;
+    const bool readOnly = held == u"read-only"_s;
     QTemporaryDir runtime;
     if (readOnly) {
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6666)));
@@ -202,7 +202,7 @@ void TestStartup::refusedStarts()
         QVERIFY(QFile::setPermissions(runtime.path(), QFileDevice::Permissions(0x7700)));
         QVERIFY(::geteuid() != 0 || ::chown(QFile::encodeName(runtime.path()), 65534, 65534) == 0);
     }
-    if (f[0] == u"garbage"_s) {
+    if (held == u"garbage"_s) {
         QFile garbage(path);
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write(QByteArray(4096, 'x'));
@@ -212,29 +212,31 @@ void TestStartup::refusedStarts()
         store.exists() && store.open(QIODevice::ReadOnly) ? store.readAll() : QByteArray();
     store.close();
     QStringList args{u"--data-dir"_s, dir.path()};
-    if (!f[1].isEmpty())
-        args << f[1];
-    const Run r = run(args, readOnly ? runtime.path() : m_runtime.path(), f[2] == u"yes", readOnly);
+    if (!r[u"option"].isEmpty())
+        args << r[u"option"];
+    const Run ran =
+        run(args, readOnly ? runtime.path() : m_runtime.path(), r.yes(u"display"), readOnly);
     if (readOnly)
         QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7700));
-    QCOMPARE(r.exitCode, f[3].toInt());
-    QVERIFY2(r.err.contains(f[4]) && (f[3] != u"2" || r.err.contains(path)), qPrintable(r.err));
-    QCOMPARE(QFile::exists(path), f[0] != u"empty"_s);
+    QCOMPARE(ran.exitCode, r.number(u"exit status"));
+    QVERIFY2(ran.err.contains(r[u"said"]), qPrintable(ran.err));
+    QVERIFY2(ran.exitCode != 2 || ran.err.contains(path), qPrintable(ran.err));
+    QCOMPARE(QFile::exists(path), held != u"empty"_s);
     // A refused store is left as it was; the lock's warning names the same cause.
     if (store.exists()) {
         QVERIFY(store.open(QIODevice::ReadOnly));
         QCOMPARE(store.readAll(), before);
     }
     QVERIFY2(!readOnly ||
-                 r.err.contains(u"no hay permiso de escritura en la carpeta "_s + dir.path()),
-             qPrintable(r.err));
+                 ran.err.contains(u"no hay permiso de escritura en la carpeta "_s + dir.path()),
+             qPrintable(ran.err));
 }
 
 void TestStartup::lockFiles_data()
 {
-    // the lock file left ("-" none) | a first console ("-" none, "here", "here killed",
-    // "elsewhere") | the second console's user | whether the second start is refused
-    test::addRows(R"(
+    // The lock file left ("-" none), a first console ("-" none, "here", "here killed",
+    // "elsewhere"), the second console's user, whether the second start is refused.
+    test::addRows("lock file | first | user | refused", R"(
         empty lock file               |empty     |-          |same |no
         garbage                       |garbage   |-          |same |no
         left by another host          |other host|-          |same |no
@@ -247,46 +249,47 @@ void TestStartup::lockFiles_data()
 
 void TestStartup::lockFiles()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
+    const QString left = r[u"lock file"], first = r[u"first"];
     QTemporaryDir dir, other, otherRuntime;
     for (const QTemporaryDir* d : {&dir, &other})
         QVERIFY(!DataStore::create(DataStore::pathIn(d->path())).has_value());
     const QString lockPath = dir.filePath(u"Kestrel.lock"_s);
     const QString runtime = dir.filePath(u"run"_s); // this user's runtime folder
     QVERIFY(QDir().mkpath(runtime));
-    if (f[0] != u"-") {
+    if (left != u"-") {
         QFile lock(lockPath);
         QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write(f[0] == u"garbage"      ? QByteArray("\x00\xff\xfe garbage", 11).repeated(30)
-                   : f[0] == u"other host" ? QByteArray("4242 caja-vieja\n")
+        lock.write(left == u"garbage"      ? QByteArray("\x00\xff\xfe garbage", 11).repeated(30)
+                   : left == u"other host" ? QByteArray("4242 caja-vieja\n")
                                            : QByteArray());
         lock.close();
-        QVERIFY(f[0] != u"unreadable" || lock.setPermissions(QFileDevice::Permissions()));
+        QVERIFY(left != u"unreadable" || lock.setPermissions(QFileDevice::Permissions()));
     }
-    std::unique_ptr<QProcess> first;
-    if (f[1] != u"-") {
-        first.reset(start({u"--data-dir"_s, f[1].startsWith(u"here") ? dir.path() : other.path()},
-                          runtime));
-        QVERIFY(keepsRunning(first.get()));
-        if (f[1].endsWith(u"killed")) {
-            first->kill(); // the lock file stays behind
-            QVERIFY(first->waitForFinished(10000));
+    std::unique_ptr<QProcess> running;
+    if (first != u"-") {
+        running.reset(start(
+            {u"--data-dir"_s, first.startsWith(u"here") ? dir.path() : other.path()}, runtime));
+        QVERIFY(keepsRunning(running.get()));
+        if (first.endsWith(u"killed")) {
+            running->kill(); // the lock file stays behind
+            QVERIFY(running->waitForFinished(10000));
         }
     }
-    std::unique_ptr<QProcess> second(
-        start({u"--data-dir"_s, dir.path()}, f[2] == u"same" ? runtime : otherRuntime.path()));
-    if (f[3] == u"yes") {
+    std::unique_ptr<QProcess> second(start({u"--data-dir"_s, dir.path()},
+                                           r[u"user"] == u"same" ? runtime : otherRuntime.path()));
+    if (r.yes(u"refused")) {
         QVERIFY(second->waitForFinished(60000));
         QCOMPARE(second->exitCode(), 1);
         const QString err = QString::fromUtf8(second->readAll());
         QVERIFY2(err.contains(u"El Programa esta en ejecucion..."_s), qPrintable(err));
         // It says which lock is held, and the running console is undisturbed.
-        QVERIFY2(err.contains(f[1] == u"here" ? lockPath : runtime), qPrintable(err));
-        QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY2(err.contains(first == u"here" ? lockPath : runtime), qPrintable(err));
+        QCOMPARE(running->state(), QProcess::Running);
     } else {
         QVERIFY(keepsRunning(second.get()));
     }
-    for (QProcess* p : {first.get(), second.get()}) {
+    for (QProcess* p : {running.get(), second.get()}) {
         if (p && p->state() != QProcess::NotRunning) {
             p->terminate();
             QVERIFY(p->waitForFinished(10000));

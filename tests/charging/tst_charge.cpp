@@ -42,8 +42,8 @@ class TestCharge : public QObject {
 private slots:
     void bill_data()
     {
-        // PC01's computer name | its total | jobs | print line's pages | its amount | bill total
-        test::addRows(R"(
+        // PC01's computer name and total, its jobs; the print line and the bill's total.
+        test::addRows("name | total | jobs | print pages | print amount | bill total", R"(
     no jobs, total ungrouped|\\PC01|1.234,50|                           | |    |1234,50
     any letter case         |\\PC01|10,00   |usual                      |5|2,50|12,50
     single job formatted    |\\PC02|0,00    |\\PC02:4:2                 |4|2,00|2,00
@@ -56,27 +56,32 @@ private slots:
 
     void bill()
     {
-        QFETCH(QStringList, f);
-        Counter c(f[2] == u"usual" ? UsualJobs : f[2]);
+        QFETCH(test::Row, r);
+        Counter c(r[u"jobs"] == u"usual" ? UsualJobs : r[u"jobs"]);
         QVERIFY(c.loaded);
-        c.stations.update(0,
-                          [&](Station& s) { std::tie(s.pcnames, s.total) = std::tie(f[0], f[1]); });
+        c.stations.update(0, [&](Station& s) {
+            std::tie(s.pcnames, s.total) = std::tuple(r[u"name"], r[u"total"]);
+        });
         const std::optional<Charging::Bill> bill = c.charging.build(0);
         QVERIFY(bill);
-        QString got;
+        test::Records lines, expected;
         for (const Charging::ServiceLine& l : bill->lines)
-            got += l.cantidad + u'|' + l.servicio + u'|' + l.valor + u'|';
-        const QString prints = f[3] + u"|SERVICIO DE IMPRESION|"_s + f[4] + u'|';
-        QCOMPARE(got + bill->total + u'|' + bill->computerName + u'|' + bill->customer,
-                 (f[3].isEmpty() ? u""_s : prints) + u"1|ALQUILER DE PC|3,00|"_s + f[5] + u'|' +
-                     f[0] + u"|ana"_s);
+            lines << QStringList{l.cantidad, l.servicio, l.valor};
+        if (!r[u"print pages"].isEmpty())
+            expected << QStringList{r[u"print pages"], u"SERVICIO DE IMPRESION"_s,
+                                    r[u"print amount"]};
+        expected << QStringList{u"1"_s, u"ALQUILER DE PC"_s, u"3,00"_s};
+        COMPARE_RECORDS(lines, "cantidad | servicio | valor", expected);
+        QCOMPARE(bill->total, r[u"bill total"]);
+        QCOMPARE(bill->computerName, r[u"name"]);
+        QCOMPARE(bill->customer, u"ana"_s);
         QVERIFY(!c.charging.build(1) && !c.charging.build(-1));
     }
 
     void change_data()
     {
-        // tendered | total | change shown ("-": left as it was)
-        test::addRows(R"(
+        // The change shown; "-": left as it was.
+        test::addRows("tendered | total | change", R"(
     one cent short      |2,49 |2,50 |-0,01
     three-decimal total |5    |1,625|3,37
     tendered to the cent|1,629|1,625|0,00
@@ -87,56 +92,63 @@ private slots:
 
     void change()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::pinCafeLocale();
-        QCOMPARE(Charging::CALCULATEC(f[0], f[1]).value_or(u"-"_s), f[2]);
+        QCOMPARE(Charging::CALCULATEC(r[u"tendered"], r[u"total"]).value_or(u"-"_s), r[u"change"]);
     }
 
     void cobrar_data()
     {
-        // PC01's mode | time | tendered | answer | outcome (0 no amount, 1 too little, 2 not
-        // confirmed, 4 charged) | icon and text told | journal rows (2 rental and prints, 1 prints)
-        test::addRows(R"(
-    below a cent  |CONTADOR|0:01:00|0,004|1|0|0 Ingrese la cantidad|0
-    one cent short|CONTADOR|0:01:00|12,49|1|1|2 Cantidad incorrecta|0
-    answered No   |CONTADOR|0:01:00|12,50|0|2|                     |0
-    exact amount  |CONTADOR|0:01:00|12,50|1|4|                     |2
-    under a minute|CONTADOR|0:00:59|20   |1|4|                     |1
-    prepaid       |PREPAGO |0:30:00|12,5 |1|4|                     |1
+        // The outcome: 0 no amount, 1 too little, 2 not confirmed, 4 charged; the journal rows: 2
+        // rental and prints, 1 prints.
+        test::addRows("mode | time | tendered | answer | outcome | icon | told | journal rows", R"(
+    below a cent  |CONTADOR|0:01:00|0,004|1|0|0|Ingrese la cantidad|0
+    one cent short|CONTADOR|0:01:00|12,49|1|1|2|Cantidad incorrecta|0
+    answered No   |CONTADOR|0:01:00|12,50|0|2| |                   |0
+    exact amount  |CONTADOR|0:01:00|12,50|1|4| |                   |2
+    under a minute|CONTADOR|0:00:59|20   |1|4| |                   |1
+    prepaid       |PREPAGO |0:30:00|12,5 |1|4| |                   |1
     )");
     }
 
     void cobrar()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Counter c(UsualJobs);
         QVERIFY(c.loaded);
-        c.stations.update(0,
-                          [&](Station& s) { std::tie(s.modo, s.tiempo) = std::tie(f[0], f[1]); });
+        c.stations.update(0, [&](Station& s) {
+            std::tie(s.modo, s.tiempo) = std::tuple(r[u"mode"], r[u"time"]);
+        });
         const std::optional<Charging::Bill> bill = c.charging.build(0);
         QVERIFY(bill);
-        c.prompts.answerNext(f[3] == u"1");
-        QCOMPARE(int(c.charging.COBRAR(*bill, f[2])), f[4].toInt());
-        QStringList told;
+        c.prompts.answerNext(r.yes(u"answer"));
+        QCOMPARE(int(c.charging.COBRAR(*bill, r[u"tendered"])), r.number(u"outcome"));
+        test::Records told;
         for (const auto& t : c.prompts.told)
-            told << QString::number(int(t.icon)) + u' ' + t.text;
-        QCOMPARE(told.join(u'\n'), f[5]);
-        QCOMPARE(c.prompts.questions.size(), int(f[5].isEmpty())); // "Esta todo correcto ?"
-        const QStringList journal{u"3,00|ana|PC01|CONTADOR|Marta"_s,
-                                  u"2,50|ANONIMO|PC01|5 IMPRESION(ES) |Marta"_s};
-        QCOMPARE(c.journalRows(), journal.mid(2 - f[6].toInt()));
+            told << QStringList{QString::number(int(t.icon)), t.text};
+        const bool confirmed = r[u"told"].isEmpty();
+        COMPARE_RECORDS(told, "icon | told",
+                        confirmed ? test::Records() : test::Records{r.fields("icon | told")});
+        QCOMPARE(c.prompts.questions.size(), int(confirmed)); // "Esta todo correcto ?"
+        const test::Records journal{
+            {u"3,00"_s, u"ana"_s, u"PC01"_s, u"CONTADOR"_s, u"Marta"_s},
+            {u"2,50"_s, u"ANONIMO"_s, u"PC01"_s, u"5 IMPRESION(ES) "_s, u"Marta"_s}};
+        COMPARE_RECORDS(c.journalRows(), c.journalColumns,
+                        journal.mid(2 - r.number(u"journal rows")));
         // A charge frees PC01 and takes its jobs; a refusal leaves them.
-        const bool charged = f[4] == u"4";
+        const bool charged = r.number(u"outcome") == 4;
         const Station& s = c.stations.at(0);
-        QCOMPARE(QStringList({s.modo, s.LSTCLWA, s.tiempo, s.usuario, s.sub, s.total}).join(u' '),
-                 charged ? u"  0:00:00  0,00 0,00"_s
-                         : f[0] + u" 1 "_s + f[1] + u" ana 3,00 10,00"_s);
-        QStringList jobs; // in the list and in the store
+        COMPARE_FIELDS(charged ? u"| | 0:00:00 | | 0,00 | 0,00"_s
+                               : u"%1 | 1 | %2 | ana | 3,00 | 10,00"_s.arg(r[u"mode"], r[u"time"]),
+                       "modo | LSTCLWA | tiempo | usuario | sub | total", s.modo, s.LSTCLWA,
+                       s.tiempo, s.usuario, s.sub, s.total);
+        QStringList listed;
         for (const PendingPrint& p : c.prints.rows())
-            jobs << p.jobid;
-        jobs << c.store.scalar(u"SELECT group_concat(jobid, ' ') FROM Impresiones"_s).toString();
-        QCOMPARE(jobs.join(u' '), charged ? u"12 12"_s : u"11 12 13 11 12 13"_s);
-        QCOMPARE(c.charging.history(), charged ? QStringList{f[2]} : QStringList());
+            listed << p.jobid;
+        QCOMPARE(listed, charged ? QStringList{u"12"_s} : (QStringList{u"11"_s, u"12"_s, u"13"_s}));
+        COMPARE_RECORDS(c.store.rows(u"SELECT jobid FROM Impresiones"_s), "jobid",
+                        charged ? "12" : "11 \n 12 \n 13");
+        QCOMPARE(c.charging.history(), charged ? QStringList{r[u"tendered"]} : QStringList());
     }
 
     void pendingJobsReload()
@@ -145,7 +157,7 @@ private slots:
         c.prints.append({u"old"_s, u"x"_s, u"1"_s, u"1"_s, u"1"_s});
         QVERIFY(c.store.exec(u"INSERT INTO Impresiones (impresora) VALUES ('Epson')"_s));
         QVERIFY(c.prints.reload()); // the list is what the store holds, nulls as empty texts
-        QCOMPARE(c.prints.rows(), std::vector<PendingPrint>({{u"Epson"_s, {}, {}, {}, {}}}));
+        COMPARE_RECORDS(test::fields(c.prints.rows()), test::printColumns, "Epson | | | |");
         QVERIFY(c.store.exec(u"DROP TABLE Impresiones"_s));
         QVERIFY(!c.prints.reload() && c.prints.count() == 0 && !c.prints.lastError().isEmpty());
     }

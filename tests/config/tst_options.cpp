@@ -118,8 +118,8 @@ private slots:
 
     void keyCapture_data()
     {
-        // keys down, in order | code text | label
-        test::addRows(R"(
+        // The keys down, in order; the code text and the label.
+        test::addRows("keys | code | label", R"(
             ctrl then a           |17 65       |17+65|Ctrl+A
             alt then digit 5      |18 53       |18+53|Alt+5
             a letter alone        |66          |0+66 |B
@@ -131,10 +131,10 @@ private slots:
     }
     void keyCapture()
     {
-        QFETCH(QStringList, f);
-        const KeyCapture capture = pressed(f[0]);
-        QCOMPARE(capture.codeText(), f[1]);
-        QCOMPARE(capture.label(), f[2]);
+        QFETCH(test::Row, r);
+        const KeyCapture capture = pressed(r[u"keys"]);
+        QCOMPARE(capture.codeText(), r[u"code"]);
+        QCOMPARE(capture.label(), r[u"label"]);
     }
 
     void shortcutsAreStoredPerOperatorAndTheLastMatchWins()

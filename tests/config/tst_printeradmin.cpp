@@ -36,25 +36,24 @@ struct Fixture : test::CounterServices {
         admin.refresh();
         return listed.wait(5000);
     }
-    // The rows as "name:price:count:discount", "*" before a printer the spooler does not list.
-    QString shown() const
+    // The rows shown, "*" before a printer the spooler does not list, and the rows stored. The
+    // tables write them ";" between the rows, ":" between the fields.
+    static constexpr const char* shownColumns = "name | price | count | discount";
+    test::Records shown() const
     {
-        QStringList rows;
+        test::Records rows;
         for (const PrinterRow& r : admin.rows())
-            rows << (r.listed ? u""_s : u"*"_s) +
-                        QStringList{r.name, r.price, r.count, r.discount}.join(u':');
-        return rows.join(u';');
+            rows << QStringList{(r.listed ? u""_s : u"*"_s) + r.name, r.price, r.count, r.discount};
+        return rows;
     }
-    QString records()
+    static constexpr const char* recordColumns = "nombre | valorporprint | cantdest | pordesct";
+    test::Records records()
     {
-        return store
-            .scalar(u"SELECT group_concat(nombre||':'||ifnull(valorporprint,'')||':'||"
-                    u"ifnull(cantdest,'')||':'||ifnull(pordesct,''), ';') FROM Impresoras"_s)
-            .toString();
+        return store.rows(u"SELECT nombre, valorporprint, cantdest, pordesct FROM Impresoras"_s);
     }
-    QString folder() const
+    QStringList folder() const
     {
-        return QDir(store.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).join(u' ');
+        return QDir(store.dir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     }
 };
 
@@ -65,8 +64,8 @@ class TestPrinterAdmin : public QObject {
 private slots:
     void rows_data()
     {
-        // records | installed | rows shown | boxes after a click on the first row
-        test::addRows(R"(
+        // The boxes after a click on the first row.
+        test::addRows("records | installed | shown | boxes", R"(
     none      | -                     | HP,Epson | HP:::;Epson::: | HP:0.00::
     priced    | ('HP',0.5,10,20)      | HP       | HP:0,50:10:20  | HP:0.50:10:20
     caseless  | ('hp',1.5,10,2.5),('HP',9,0,0) | HP | HP:1,50:10:2,5 | HP:1.50:10:2.5
@@ -77,21 +76,21 @@ private slots:
     }
     void rows()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
-        QVERIFY(c.start(f[0], f[1]));
-        QCOMPARE(c.shown(), f[2]);
+        QVERIFY(c.start(r[u"records"], r[u"installed"]));
+        COMPARE_RECORDS(c.shown(), c.shownColumns, test::records(r[u"shown"], u';', u':'));
         const auto boxes = c.admin.choose(0);
         QVERIFY(boxes && !c.admin.choose(int(c.admin.rows().size())));
-        QCOMPARE(QStringList({boxes->name, boxes->price, boxes->count, boxes->discount}).join(u':'),
-                 f[3]);
+        const QStringList shown{boxes->name, boxes->price, boxes->count, boxes->discount};
+        COMPARE_RECORDS({shown}, c.shownColumns, test::records(r[u"boxes"], u';', u':'));
     }
 
     void save_data()
     {
-        // records | installed | printer | typed price:count:discount, saved twice | outcome |
-        // records after | the printer's row after
-        test::addRows(R"(
+        // Typed: price:count:discount, saved twice.
+        test::addRows("records | installed | printer | typed | outcome | records after | row after",
+                      R"(
     creates   | -                | HP    | HP    | 0.50:10:20 | ok | HP:0.5:10.0:20.0   | HP:0.50:10:20
     comma     | -                | HP    | HP    | 0,50:3,5:1 | ok | HP:0.0:3.0:1.0     | HP:0,50:3,5:1
     edits     | ('HP',9,1,1)     | HP    | HP    | 2::        | ok | HP:2.0:0.0:0.0     | HP:2::
@@ -105,18 +104,20 @@ private slots:
     }
     void save()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
-        QVERIFY(c.start(f[0], f[1]));
-        if (f[4] == u"locked"_s) // the store refuses: memory and store stay as they were
+        QVERIFY(c.start(r[u"records"], r[u"installed"]));
+        const bool ok = r[u"outcome"] == u"ok"_s;
+        if (r[u"outcome"] == u"locked"_s) // the store refuses: memory and store stay as they were
             c.store.exec(u"CREATE TRIGGER cerrada BEFORE UPDATE ON Impresoras BEGIN "
                          u"SELECT RAISE(ABORT, 'cerrada'); END"_s);
-        const QStringList typed = f[3].split(u':');
+        const QStringList typed = r[u"typed"].split(u':');
         for (int twice = 0; twice < 2; ++twice)
-            QCOMPARE(c.admin.save(f[2], typed[0], typed[1], typed[2]), f[4] == u"ok"_s);
-        QCOMPARE(c.records(), f[5]);
-        QVERIFY2(c.shown().split(u';').contains(f[6]), qPrintable(c.shown()));
-        QCOMPARE(c.prompts.told.size() + c.prompts.notified.size(), f[4] == u"ok"_s ? 0 : 2);
+            QCOMPARE(c.admin.save(r[u"printer"], typed[0], typed[1], typed[2]), ok);
+        COMPARE_RECORDS(c.records(), c.recordColumns,
+                        test::records(r[u"records after"], u';', u':'));
+        QVERIFY(c.shown().contains(r[u"row after"].split(u':')));
+        QCOMPARE(c.prompts.told.size() + c.prompts.notified.size(), ok ? 0 : 2);
     }
 
     // Another connection writes journal rows all along: the archive holds the rows up to its
@@ -152,11 +153,12 @@ private slots:
         stop = true;
         writer.join();
 
-        QCOMPARE(c.folder(),
-                 u"Database.mdb Database.mdb-shm Database.mdb-wal Database_4_12_2026.mdb"_s);
+        QCOMPARE(c.folder(), QStringList({u"Database.mdb"_s, u"Database.mdb-shm"_s,
+                                          u"Database.mdb-wal"_s, u"Database_4_12_2026.mdb"_s}));
         QVERIFY(r.outcome == Archive::Outcome::Done && r.printRows == 2);
-        QCOMPARE(c.prompts.toldTexts().join(u""),
-                 u"Tarea Terminada, Cierre y vuelva abrir Kestrel para aplicar cambios"_s);
+        QCOMPARE(
+            c.prompts.toldTexts(),
+            QStringList{u"Tarea Terminada, Cierre y vuelva abrir Kestrel para aplicar cambios"_s});
         DataStore copy; // a whole store, sound, with the rows up to the snapshot
         QCOMPARE(copy.open(r.path), std::nullopt);
         QSqlQuery q(copy.database());
@@ -165,8 +167,8 @@ private slots:
         for (q.exec(u"SELECT DESCRIP FROM INFORMES ORDER BY rowid"_s); q.next();)
             rows << q.value(0).toString();
         QVERIFY(r.journalRows == rows.size() && rows.size() > 20000);
-        for (const QString& row : c.journalRows())
-            rows << row.section(u'|', 3, 3);
+        for (const QStringList& row : c.journalRows())
+            rows << row[3]; // DESCRIP
         QCOMPARE(c.store.scalar(u"SELECT count(*) FROM Impresiones"_s).toInt(), 0);
         QStringList all;
         for (int i = 1; i <= 20000 + written; ++i)
@@ -176,8 +178,8 @@ private slots:
 
     void archiveRefused_data()
     {
-        // answers | in the way (a file, or a folder: "/") | outcome | questions asked
-        test::addRows(R"(
+        // What is in the way: a file, or a folder ("/").
+        test::addRows("answers | in the way | outcome | questions", R"(
     firstno    | n   | -                            | 0 | 1
     replaceno  | y n | Database_9_1_2027.mdb        | 0 | 2
     archivedir | y   | Database_9_1_2027.mdb/       | 1 | 1
@@ -187,31 +189,31 @@ private slots:
     }
     void archiveRefused()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
         c.clock.set(QDateTime(QDate(2027, 1, 9), QTime(8, 0)));
         JournalRecord row{{{}, {}, u"1,50"_s, u"ANA"_s, u"PC01"_s, u"ALQUILER"_s, {}}};
         QVERIFY(c.journal.ADDTOREG(row));
         c.store.exec(u"INSERT INTO Impresiones (PC, jobid) VALUES ('PC01', 1)"_s);
-        const QString inWay = c.store.dir() + u'/' + f[1];
+        const QString way = r[u"in the way"], inWay = c.store.dir() + u'/' + way;
         QFile old(inWay);
-        QVERIFY(f[1] == u"-"_s ||
-                (f[1].endsWith(u'/') ? QDir().mkpath(inWay)
-                                     : old.open(QIODevice::WriteOnly) && old.write("viejo") == 5));
+        QVERIFY(way == u"-"_s ||
+                (way.endsWith(u'/') ? QDir().mkpath(inWay)
+                                    : old.open(QIODevice::WriteOnly) && old.write("viejo") == 5));
         old.close();
-        const QString before = c.folder();
-        const QStringList journal = c.journalRows();
-        for (const QString& a : f[0].split(u' '))
+        const QStringList before = c.folder();
+        const test::Records journal = c.journalRows();
+        for (const QString& a : r[u"answers"].split(u' '))
             c.prompts.answerNext(a == u"y"_s);
-        const Archive::Result r = c.archive.run();
-        QCOMPARE(int(r.outcome), f[2].toInt());
-        QCOMPARE(c.prompts.questions.size(), f[3].toInt());
+        const Archive::Result result = c.archive.run();
+        QCOMPARE(int(result.outcome), r.number(u"outcome"));
+        QCOMPARE(c.prompts.questions.size(), r.number(u"questions"));
         QCOMPARE(c.folder(), before); // no temporary copy left behind
-        const bool done = r.outcome == Archive::Outcome::Done;
-        QCOMPARE(c.journalRows(), done ? QStringList() : journal);
+        const bool done = result.outcome == Archive::Outcome::Done;
+        COMPARE_RECORDS(c.journalRows(), c.journalColumns, done ? test::Records() : journal);
         QCOMPARE(c.store.scalar(u"SELECT count(*) FROM Impresiones"_s).toInt(), done ? 0 : 1);
         QVERIFY(!old.open(QIODevice::ReadOnly) || (old.readAll() == "viejo") != done);
-        QVERIFY(f[2] != u"1"_s ||
+        QVERIFY(r.number(u"outcome") != 1 ||
                 c.prompts.toldTexts().join(u"").contains(u"Database_9_1_2027.mdb"_s));
     }
 
@@ -238,7 +240,8 @@ private slots:
         QTest::keyClicks(price, u"0x.7a5"_s);
         QVERIFY(save->isEnabled() && price->text() == u"0.75"_s);
         save->click();
-        QCOMPARE(c.records(), u"Laser:1.0::;Epson:0.75:0.0:0.0"_s);
+        COMPARE_RECORDS(c.records(), c.recordColumns,
+                        "Laser | 1.0 | | \n Epson | 0.75 | 0.0 | 0.0");
         QCOMPARE(list->topLevelItem(1)->text(1), u"0.75"_s);
     }
 };

@@ -17,6 +17,8 @@ namespace kestrel {
 
 namespace {
 
+const char* const Cyber = "PC | PCIP";
+
 // The counter PC with stations PC01, PC02, ... at the given addresses ("agent": a listening
 // agent of its own), its sockets, supervision, request dispatcher and station administration.
 struct Cafe : test::CounterServices {
@@ -65,15 +67,15 @@ struct Cafe : test::CounterServices {
         QObject::disconnect(listening);
         return connected;
     }
-    // CYBER as "PC=PCIP ...", checked against the page list.
-    QString cyber()
+    // CYBER's PC and PCIP ("PC=PCIP", blanks between the rows), checked against the page list:
+    // where that differs, the page's rows and a mark.
+    test::Records cyber()
     {
-        QStringList listed;
+        test::Records listed;
         for (const StationEntry& e : admin.entries())
-            listed << e.pc + u'=' + e.pcip;
-        const QString stored =
-            store.scalar(u"SELECT group_concat(PC || '=' || PCIP, ' ') FROM CYBER"_s).toString();
-        return stored == listed.join(u' ') ? stored : u"page shows "_s + listed.join(u' ');
+            listed << QStringList{e.pc, e.pcip};
+        const test::Records stored = store.rows(u"SELECT PC, PCIP FROM CYBER"_s);
+        return listed == stored ? stored : listed << QStringList{u"the page differs"_s};
     }
 };
 
@@ -99,7 +101,7 @@ void TestStationAdmin::addThenModifyConnects()
     Cafe cafe({u"agent"_s}, 2);
     QVERIFY(cafe.connectAll());
     QVERIFY(cafe.admin.add(u"7"_s, u"pc_07"_s));
-    QCOMPARE(cafe.cyber(), u"PC01=%1 7=pc_07"_s.arg(cafe.agent(0)));
+    COMPARE_RECORDS(cafe.cyber(), Cyber, u"PC01=%1 7=pc_07"_s.arg(cafe.agent(0)), u' ', u'=');
     QCOMPARE(cafe.store.scalar(u"SELECT count(*) FROM CYBER WHERE TIEMPO IS NULL AND TARIFA IS "
                                u"NULL AND TOTAL IS NULL AND PCNAME IS NULL"_s),
              QVariant(1));
@@ -109,11 +111,13 @@ void TestStationAdmin::addThenModifyConnects()
     added.LSTIPS = u"pc_07"_s;
     added.pcnames = u" "_s;
     added.LSTTARBAS = u"0"_s;
-    QVERIFY(cafe.stations.count() == 2 && cafe.stations.at(1) == added);
+    QCOMPARE(cafe.stations.count(), 2);
+    COMPARE_STATIONS(cafe.stations.at(1), added);
     QVERIFY(cafe.sockets.count() == 2 && cafe.sockets.state(1) == StationSockets::State::Closed);
 
     QVERIFY(cafe.admin.modify(1, cafe.agent(1)));
-    QCOMPARE(cafe.cyber(), u"PC01=%1 7=%2"_s.arg(cafe.agent(0), cafe.agent(1)));
+    COMPARE_RECORDS(cafe.cyber(), Cyber, u"PC01=%1 7=%2"_s.arg(cafe.agent(0), cafe.agent(1)), u' ',
+                    u'=');
     QVERIFY(cafe.connectAll());
     QVERIFY(cafe.admin.modify(0, cafe.agent(2)));
     QVERIFY(cafe.sockets.state(0) == StationSockets::State::Closed);
@@ -133,14 +137,16 @@ void TestStationAdmin::removeKeepsTheOthersAndTheirConnections()
     cafe.supervision.tick();
     QTRY_VERIFY(cafe.stations.at(0).LSTMACS == u"AA" && cafe.stations.at(2).LSTMACS == u"AA");
     const Station first = cafe.stations.at(0), third = cafe.stations.at(2);
-    QCOMPARE(third.pcnames + third.total, u"\\\\CAJA23,00"_s);
+    QCOMPARE(third.pcnames, u"\\\\CAJA2"_s);
+    QCOMPARE(third.total, u"3,00"_s);
 
     cafe.prompts.answerNext(true);
     QVERIFY(cafe.admin.remove(1));
     QCOMPARE(cafe.prompts.questions, QStringList{u"Quitar puesto?"_s});
-    QCOMPARE(cafe.cyber(), u"PC01=%1 PC03=%2"_s.arg(cafe.agent(0), cafe.agent(2)));
-    QVERIFY(cafe.stations.count() == 2 && cafe.sockets.count() == 2);
-    QVERIFY(cafe.stations.at(0) == first && cafe.stations.at(1) == third);
+    COMPARE_RECORDS(cafe.cyber(), Cyber, u"PC01=%1 PC03=%2"_s.arg(cafe.agent(0), cafe.agent(2)),
+                    u' ', u'=');
+    QCOMPARE(cafe.sockets.count(), 2);
+    COMPARE_STATIONS(cafe.stations.stations(), std::vector{first, third});
     QTRY_VERIFY(!cafe.agents[1]->isConnected());
     QVERIFY(cafe.agents[0]->isConnected() && cafe.agents[2]->isConnected());
     cafe.agents[2]->send(u"GETNAME"_s, {u"movida"_s});
@@ -153,8 +159,8 @@ void TestStationAdmin::removeKeepsTheOthersAndTheirConnections()
 
 void TestStationAdmin::refusalsChangeNothing_data()
 {
-    // what | station 2 busy or the store full | what the operator is told
-    test::addRows(R"(
+    // The command in the row's name; station 2 busy, or the store full.
+    test::addRows("state | told", R"(
     modify busy | busy | Para poder modificar/eliminar debe estar libre
     remove busy | busy | Para poder modificar/eliminar debe estar libre
     remove no   | free |
@@ -168,19 +174,20 @@ void TestStationAdmin::refusalsChangeNothing_data()
 // as they were, and the operator is told why.
 void TestStationAdmin::refusalsChangeNothing()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
+    const QString state = r[u"state"];
     Cafe cafe({u"agent"_s, u"agent"_s});
     QVERIFY(cafe.connectAll());
-    if (f[0] == u"busy")
+    if (state == u"busy")
         cafe.stations.update(1, [](Station& s) { s.modo = StationMode::Waiting; });
     for (const char* event : {"INSERT", "UPDATE", "DELETE"})
-        QVERIFY(f[0] != u"full" ||
+        QVERIFY(state != u"full" ||
                 cafe.store.exec(u"CREATE TRIGGER full_%1 BEFORE %1 ON CYBER "
                                 u"BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s.arg(event)));
     const std::vector<Station> before = cafe.stations.stations();
-    const QString stored = cafe.cyber();
+    const test::Records stored = cafe.cyber();
     const QString what = QString::fromUtf8(QTest::currentDataTag()).section(u' ', 0, 0);
-    cafe.prompts.answerNext(f[0] != u"free");
+    cafe.prompts.answerNext(state != u"free");
     QVERIFY(!(what == u"add"      ? cafe.admin.add(u"3"_s, u"caja-3"_s)
               : what == u"modify" ? cafe.admin.modify(1, u"caja-9"_s)
                                   : cafe.admin.remove(1)));
@@ -188,21 +195,21 @@ void TestStationAdmin::refusalsChangeNothing()
     for (const auto& notice : cafe.prompts.notified)
         told << notice.text;
     // The store's reason may go on with the driver's words.
-    const QString expected = f.value(1).replace(u"\\n"_s, u"\n"_s);
+    const QString expected = r[u"told"].replace(u"\\n"_s, u"\n"_s);
     QVERIFY2(told.size() == int(!expected.isEmpty()) &&
                  (told.isEmpty() || told[0].startsWith(expected)),
              qPrintable(told.join(u'|')));
-    QCOMPARE(cafe.prompts.questions.size(), what == u"remove" && f[0] != u"busy" ? 1 : 0);
-    QVERIFY(cafe.stations.stations() == before);
-    QCOMPARE(cafe.cyber(), stored);
+    QCOMPARE(cafe.prompts.questions.size(), what == u"remove" && state != u"busy" ? 1 : 0);
+    COMPARE_STATIONS(cafe.stations.stations(), before);
+    COMPARE_RECORDS(cafe.cyber(), Cyber, stored);
     QVERIFY(cafe.sockets.isConnected(0) && cafe.sockets.isConnected(1) &&
             cafe.sockets.count() == 2);
 }
 
 void TestStationAdmin::addressChecks_data()
 {
-    // address typed | stored, or the start of what the operator is told
-    test::addRows(R"(
+    // "stored", or the start of what the operator is told.
+    test::addRows("typed | outcome", R"(
     name              | pc_07           | stored
     same host, port   | caja-1:7000     | stored
     same ip, port     | 10.0.0.2        | stored
@@ -220,16 +227,17 @@ void TestStationAdmin::addressChecks_data()
 // Checked on adding and on modifying, where a station's own address does not count as used.
 void TestStationAdmin::addressChecks()
 {
-    QFETCH(QStringList, f);
-    const bool stored = f[1] == u"stored";
+    QFETCH(test::Row, r);
+    const QString typed = r[u"typed"];
+    const bool stored = r[u"outcome"] == u"stored";
     const QString before = u"PC01=caja-1 PC02=10.0.0.2:7000 PC03=caja-3"_s;
     for (const bool modify : {false, true}) {
         Cafe cafe({u"caja-1"_s, u"10.0.0.2:7000"_s, u"caja-3"_s});
-        QCOMPARE(modify ? cafe.admin.modify(2, f[0]) : cafe.admin.add(u"X"_s, f[0]), stored);
-        const QString after = (modify ? before.chopped(6) : before + u" X=") + f[0];
-        QCOMPARE(cafe.cyber(), stored ? after : before);
+        QCOMPARE(modify ? cafe.admin.modify(2, typed) : cafe.admin.add(u"X"_s, typed), stored);
+        const QString after = (modify ? before.chopped(6) : before + u" X=") + typed;
+        COMPARE_RECORDS(cafe.cyber(), Cyber, stored ? after : before, u' ', u'=');
         QVERIFY(cafe.stations.count() == cafe.sockets.count());
-        QVERIFY(stored || cafe.prompts.toldTexts().value(0).startsWith(f[1]));
+        QVERIFY(stored || cafe.prompts.toldTexts().value(0).startsWith(r[u"outcome"]));
         QVERIFY(cafe.admin.modify(0, u" CAJA-1 "_s)); // its own, trimmed
         QCOMPARE(cafe.stations.at(0).LSTIPS, u"CAJA-1"_s);
     }
@@ -249,7 +257,7 @@ void TestStationAdmin::pageAndEditor()
     QTest::keyClick(editor->focusWidget(), Qt::Key_Return);
     QTest::keyClicks(editor->focusWidget(), u"pc_07"_s);
     QTest::keyClick(editor->focusWidget(), Qt::Key_Return);
-    QCOMPARE(cafe.cyber(), u"PC01=caja-1 PC02=caja-2 7=pc_07"_s);
+    COMPARE_RECORDS(cafe.cyber(), Cyber, u"PC01=caja-1 PC02=caja-2 7=pc_07"_s, u' ', u'=');
     QVERIFY(!editor->isVisible());
 }
 

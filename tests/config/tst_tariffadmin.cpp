@@ -17,40 +17,29 @@ using namespace kestrel;
 namespace {
 
 using Kind = TariffAdmin::Kind;
-
-template <typename T, typename Text> QString joined(const std::vector<T>& items, Text text)
-{
-    QStringList texts;
-    for (const T& item : items)
-        texts << text(item);
-    return texts.join(u' ');
-}
+const char* const Lists = "list | 1st | 2nd | 3rd | 4th | 5th";
 
 struct Fixture : test::CounterServices {
     TariffAdmin admin{{store.db(), actions, prompts}};
 
-    // Every list as the pages show them: "standard / predefined / compounds / intervals".
-    QString lists() const
+    // Every list as the pages show them, then the two tables as stored, each record after the
+    // name of its list.
+    test::Records lists()
     {
-        const auto row = [](const auto& r) -> QString {
-            return r.name + u':' + r.first + u':' + r.second;
-        };
-        return QStringList{
-            joined(admin.rows(Kind::Standard), row), joined(admin.rows(Kind::Predefined), row),
-            joined(
-                admin.compounds(),
-                [](const auto& c) -> QString { return QString::number(c.code) + u':' + c.name; }),
-            joined(admin.intervals(),
-                   [](const auto& i) -> QString { return i.minutes + u':' + i.price; })}
-            .join(u" / "_s);
-    }
-    QString dump()
-    {
-        return store
-            .scalar(u"SELECT (SELECT group_concat(CODIGO||NOMBRE||ifnull(TARIFA,'-')||"
-                    u"ifnull(TARIF_MIN,'-')||TIPO, ' ') FROM TARIFAS) || '/' || (SELECT "
-                    u"group_concat(CODIGO||VALUE||TARIF||NOMBRE, ' ') FROM TAIFASC)"_s)
-            .toString();
+        test::Records all;
+        for (const auto& [kind, list] : {std::pair{Kind::Standard, u"standard"_s},
+                                         std::pair{Kind::Predefined, u"predefined"_s}}) {
+            for (const auto& r : admin.rows(kind))
+                all << QStringList{list, r.name, r.first, r.second};
+        }
+        for (const auto& c : admin.compounds())
+            all << QStringList{u"compound"_s, QString::number(c.code), c.name};
+        for (const auto& i : admin.intervals())
+            all << QStringList{u"interval"_s, i.minutes, i.price};
+        return all +
+               store.rows(u"SELECT 'TARIFAS', CODIGO, NOMBRE, TARIFA, TARIF_MIN, TIPO FROM "
+                          u"TARIFAS UNION ALL SELECT 'TAIFASC', CODIGO, VALUE, TARIF, NOMBRE, "
+                          u"NULL FROM TAIFASC"_s);
     }
     // Puts a session of the compound tariff 1 on a station, as the open-station dialog does.
     void open(int index)
@@ -64,8 +53,8 @@ struct Fixture : test::CounterServices {
 
 void editorRules_data()
 {
-    // Box text | after the Enter release || first | second | in order.
-    test::addRows(R"(
+    // The box's text after the Enter release; two amounts, whether in order.
+    test::addRows("box | after Enter | first | second | in order", R"(
     empty box     |     |0    |1.50|2    |n
     comma stops   |1,5  |1    |60  |0.60 |y
     point decimal |1.5  |1,5  |1,9 |1,5  |y
@@ -75,28 +64,26 @@ void editorRules_data()
 
 void accept_data()
 {
-    // Mode | name | first | second | what the operator is told | TARIFA:TARIF_MIN stored, as
-    // numbers: what the console reads back is what was typed.
-    test::addRows(R"(
-    standard comma   |ADD    |Tarde|1,5 |0,5 |                                         |1.5:0.5
-    keypad point     |ADD    |Tarde|1.5 |1   |                                         |1.5:1.0
-    rate below min   |ADD    |Tarde|1.50|2   |Valores errones, Valor minimo incorrecto |
-    package refused  |ADDP   |Hora |15  |20  |Valores errones, Valor minimo incorrecto |
-    package accepted |ADDP   |Hora |60  |0.60|                                         |60.0:0.6
-    modify order     |MODIFY |Base |1   |2   |Valores errones, Valor minimo incorrecto |
-    modify first     |MODIFY |NOCHE|4   |2   |                                         |4.0:2.0
-    modify kind      |MODIFYP|noche|45  |1   |                                         |45.0:1.0
-    empty name       |ADD    |    |1   |0   |Ingrese un nombre para la tarifa         |
-    no number        |ADD    |X    |1x  |0   |«Valor/Hora» debe ser un número entre 0 y 1.000.000.000.000.|
-    beyond maximum   |ADDP   |X    |2e12|1   |«Minutos» debe ser un número entre 0 y 1.000.000.000.000.|
-    modify gone      |MODIFY |Nadie|1   |0   |La tarifa «Nadie» ya no existe.          |
+    // TARIFA and TARIF_MIN are stored as numbers: what the console reads back is what was typed.
+    test::addRows("mode | name | first | second | told | TARIFA | TARIF_MIN", R"(
+    standard comma   |ADD    |Tarde|1,5 |0,5 |                                         |1.5|0.5
+    keypad point     |ADD    |Tarde|1.5 |1   |                                         |1.5|1.0
+    rate below min   |ADD    |Tarde|1.50|2   |Valores errones, Valor minimo incorrecto ||
+    package refused  |ADDP   |Hora |15  |20  |Valores errones, Valor minimo incorrecto ||
+    package accepted |ADDP   |Hora |60  |0.60|                                         |60.0|0.6
+    modify order     |MODIFY |Base |1   |2   |Valores errones, Valor minimo incorrecto ||
+    modify first     |MODIFY |NOCHE|4   |2   |                                         |4.0|2.0
+    modify kind      |MODIFYP|noche|45  |1   |                                         |45.0|1.0
+    empty name       |ADD    |    |1   |0   |Ingrese un nombre para la tarifa         ||
+    no number        |ADD    |X    |1x  |0   |«Valor/Hora» debe ser un número entre 0 y 1.000.000.000.000.||
+    beyond maximum   |ADDP   |X    |2e12|1   |«Minutos» debe ser un número entre 0 y 1.000.000.000.000.||
+    modify gone      |MODIFY |Nadie|1   |0   |La tarifa «Nadie» ya no existe.          ||
     )");
 }
 
 void changeInterval_data()
 {
-    // Prices before | row | typed | what the operator is told | prices after.
-    test::addRows(R"(
+    test::addRows("prices before | row | typed | told | prices after", R"(
     inside range    |.2 .4 .5 .6|1|0,45 |                   |0,20 0,45 0,50 0,60
     above next      |.2 .4 .5 .6|1|0,55 |de acuerdo al intervalo|0,20 0,40 0,50 0,60
     equal previous  |.2 .4 .5 .6|1|0,20 |                   |0,20 0,20 0,50 0,60
@@ -117,52 +104,54 @@ private slots:
     void editorRules_data() { ::editorRules_data(); }
     void editorRules()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::pinCafeLocale();
-        QCOMPARE(TariffAdmin::normalizedOnEnter(f[0]), f[1]);
-        QCOMPARE(TariffAdmin::amountsInOrder(f[2], f[3]), f[4] == u"y"_s);
+        QCOMPARE(TariffAdmin::normalizedOnEnter(r[u"box"]), r[u"after Enter"]);
+        QCOMPARE(TariffAdmin::amountsInOrder(r[u"first"], r[u"second"]), r[u"in order"] == u"y"_s);
     }
 
     void accept_data() { ::accept_data(); }
     void accept()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
         QVERIFY(c.store.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
                              u"('Base', 1, 0.5, 'ST'), ('Noche', 30, 1, 'PR'), "
                              u"('noche', 2, 1, 'ST'), ('Noche', 3, 1, 'ST')"_s));
         QVERIFY(c.admin.load());
-        const QString before = c.lists() + c.dump();
-        const TariffAdmin::Mode mode = TariffAdmin::modeOfTag(f[0]).value();
-        QCOMPARE(c.admin.accept(mode, f[1], f[2], f[3]), f[4].isEmpty());
-        QCOMPARE(c.prompts.toldTexts().join(u'\n'), f[4]);
-        if (!f[4].isEmpty()) {
-            QCOMPARE(c.lists() + c.dump(), before);
+        const test::Records before = c.lists();
+        const TariffAdmin::Mode mode = TariffAdmin::modeOfTag(r[u"mode"]).value();
+        const QString told = r[u"told"];
+        QCOMPARE(c.admin.accept(mode, r[u"name"], r[u"first"], r[u"second"]), told.isEmpty());
+        QCOMPARE(c.prompts.toldTexts(), told.isEmpty() ? QStringList() : QStringList{told});
+        if (!told.isEmpty()) {
+            COMPARE_RECORDS(c.lists(), Lists, before);
             return;
         }
         const QString tipo = TariffAdmin::kindOf(mode) == Kind::Standard ? u"ST"_s : u"PR"_s;
-        QCOMPARE(c.store
-                     .scalar(u"SELECT TARIFA||':'||TARIF_MIN FROM TARIFAS WHERE NOMBRE = ? "
-                             u"AND TIPO = ? ORDER BY rowid LIMIT 1"_s,
-                             {f[1], tipo})
-                     .toString(),
-                 f[5]);
+        COMPARE_RECORDS(c.store.rows(u"SELECT TARIFA, TARIF_MIN FROM TARIFAS WHERE NOMBRE = ? "
+                                     u"AND TIPO = ? ORDER BY rowid LIMIT 1"_s,
+                                     {r[u"name"], tipo}),
+                        "TARIFA | TARIF_MIN", test::Records{r.fields("TARIFA | TARIF_MIN")});
     }
 
     void changeInterval_data() { ::changeInterval_data(); }
     void changeInterval()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
         QVERIFY(c.admin.addCompound(u"Noche"_s));
+        const QStringList before = r[u"prices before"].split(u' ');
         for (int i = 0; i < 4; ++i)
             QVERIFY(c.store.exec(u"UPDATE TAIFASC SET TARIF = ? WHERE VALUE = ?"_s,
-                                 {f[0].split(u' ')[i].toDouble(), QString::number(15 * (i + 1))}));
+                                 {before[i].toDouble(), QString::number(15 * (i + 1))}));
         QVERIFY(c.admin.load());
-        QCOMPARE(c.admin.changeInterval(f[1].toInt(), f[2]), f[3].isEmpty());
-        QVERIFY(c.prompts.toldTexts().join(u'\n').contains(f[3]));
-        QCOMPARE(joined(c.admin.intervals(), [](const auto& i) -> QString { return i.price; }),
-                 f[4]);
+        QCOMPARE(c.admin.changeInterval(r.number(u"row"), r[u"typed"]), r[u"told"].isEmpty());
+        QVERIFY(c.prompts.toldTexts().join(u'\n').contains(r[u"told"]));
+        QStringList prices;
+        for (const auto& i : c.admin.intervals())
+            prices << i.price;
+        QCOMPARE(prices, r[u"prices after"].split(u' '));
     }
 
     void removeAndCompounds()
@@ -179,14 +168,24 @@ private slots:
         QVERIFY(c.admin.load() && c.admin.remove(Kind::Standard, 1)); // the first "noche" goes
         QVERIFY(c.admin.addCompound(u"B"_s) && c.admin.addCompound(u"Noche"_s));
         // Same names stay apart; the intervals are those the metering prices with.
-        QCOMPARE(c.lists(),
-                 u"Noche:3,00:1,00 / Noche:30:1,00 / 7:B 4:B 5:Noche / 15:5,00 60:12,00"_s);
+        const QString kept = u"standard | Noche | 3,00 | 1,00 \n predefined | Noche | 30 | 1,00 \n"
+                             u"compound | 7 | B \n compound | 4 | B \n"_s;
+        COMPARE_RECORDS(
+            c.lists().mid(0, 7), Lists,
+            kept + u"compound | 5 | Noche \n interval | 15 | 5,00 \n interval | 60 | 12,00"_s);
         c.admin.chooseCompound(2);
-        QCOMPARE(c.lists().section(u" / "_s, 3), u"15:0,20 30:0,40 45:0,50 60:0,60"_s);
+        COMPARE_RECORDS(c.lists().mid(5, 4), Lists,
+                        u"interval | 15 | 0,20 \n interval | 30 | 0,40 \n interval | 45 | 0,50 \n "
+                        u"interval | 60 | 0,60"_s);
         QVERIFY(c.admin.removeCompound(2));
-        QCOMPARE(c.lists().section(u" / "_s, 2), u"7:B 4:B / "_s);
-        QCOMPARE(c.dump(), u"1Noche30.01.0PR 3Noche3.01.0ST 4B--TC/7155.0B 730100.0Otra 76012.0B "
-                           u"4150.2B 4300.4B 4450.5B 4600.6B"_s);
+        COMPARE_RECORDS(
+            c.lists(), Lists,
+            kept +
+                u"TARIFAS | 1 | Noche | 30.0 | 1.0 | PR \n TARIFAS | 3 | Noche | 3.0 | 1.0 | ST \n"
+                u"TARIFAS | 4 | B | | | TC \n TAIFASC | 7 | 15 | 5.0 | B | \n"
+                u"TAIFASC | 7 | 30 | 100.0 | Otra | \n TAIFASC | 7 | 60 | 12.0 | B | \n"
+                u"TAIFASC | 4 | 15 | 0.2 | B | \n TAIFASC | 4 | 30 | 0.4 | B | \n"
+                u"TAIFASC | 4 | 45 | 0.5 | B | \n TAIFASC | 4 | 60 | 0.6 | B |"_s);
     }
 
     void refusedWriteChangesNothing()
@@ -209,9 +208,9 @@ private slots:
             QVERIFY(c.admin.addCompound(u"Noche"_s) && c.admin.load());
             QVERIFY(c.store.exec(u"CREATE TRIGGER stop BEFORE "_s + refused +
                                  u" BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s));
-            const QString before = c.lists() + c.dump();
+            const test::Records before = c.lists();
             QVERIFY(!change(c.admin));
-            QCOMPARE(c.lists() + c.dump(), before);
+            COMPARE_RECORDS(c.lists(), Lists, before);
             QVERIFY(c.prompts.notified.size() == 1 &&
                     c.prompts.notified[0].text.contains(u"disco lleno"_s));
         }
@@ -222,16 +221,18 @@ private slots:
         Fixture c;
         QVERIFY(c.store.exec(u"INSERT INTO CYBER (PC) VALUES ('PC01'), ('PC02')"_s));
         QVERIFY(c.loadStations() && c.admin.addCompound(u"Noche"_s) && c.admin.load());
-        const auto tick = [&c]() -> QString {
+        // The running charges after a tick.
+        const auto tick = [&c]() {
             c.clock.set(c.clock.now().addSecs(1));
             c.metering.tick();
-            return c.stations.at(0).sub + u' ' + c.stations.at(1).sub;
+            return test::Records{{c.stations.at(0).sub, c.stations.at(1).sub}};
         };
+        const char* subs = "PC01 sub | PC02 sub";
         c.open(0);
-        QCOMPARE(tick(), u"0,40 0,00"_s); // 0:16:00, the block up to 30 minutes
+        COMPARE_RECORDS(tick(), subs, "0,40 | 0,00"); // 0:16:00, the block up to 30 minutes
         QVERIFY(c.admin.changeInterval(1, u"0,45"_s));
         c.open(1);
-        QCOMPARE(tick(), u"0,40 0,45"_s); // only the session opened after the change
+        COMPARE_RECORDS(tick(), subs, "0,40 | 0,45"); // only the session opened after the change
         // A restarted console prices with the rows then stored.
         Metering restarted{
             {c.stations, c.rows, c.store.db(), c.settings, c.sender, c.journal, c.clock}};
@@ -240,13 +241,13 @@ private slots:
         // Freed and opened again before the next tick: a new session, at the new price.
         c.stations.update(0, [](Station& s) { s.modo.clear(); });
         c.open(0);
-        QCOMPARE(tick(), u"0,45 0,45"_s);
+        COMPARE_RECORDS(tick(), subs, "0,45 | 0,45");
         QVERIFY(c.admin.removeCompound(0));
-        QCOMPARE(tick(), u"0,45 0,45"_s);
+        COMPARE_RECORDS(tick(), subs, "0,45 | 0,45");
         c.stations.update(1, [](Station& s) { s.modo.clear(); });
         tick();
         c.open(1);
-        QCOMPARE(tick(), u"0,45 0,00"_s); // the tariff is gone for the new session
+        COMPARE_RECORDS(tick(), subs, "0,45 | 0,00"); // the tariff is gone for the new session
     }
 
     void editorAndPages()
@@ -277,15 +278,17 @@ private slots:
         enter();
         auto* second = static_cast<QLineEdit*>(find("txtvalor2"));
         QCOMPARE(QApplication::focusWidget(), second);
-        QCOMPARE(static_cast<QLineEdit*>(find("txtvalor1"))->text() + second->text() +
-                     QString::number(second->cursorPosition()),
-                 u"05"_s + u"01"_s); // the name's Enter was released in the first box: "0"
-        enter();                     // on to "Aceptar", nothing normalised
+        // Each Enter was released in the next box: "0" there, before the 5 typed in the first.
+        QCOMPARE(static_cast<QLineEdit*>(find("txtvalor1"))->text(), u"05"_s);
+        QCOMPARE(second->text(), u"0"_s);
+        QCOMPARE(second->cursorPosition(), 1);
+        enter(); // on to "Aceptar", nothing normalised
         QCOMPARE(QApplication::focusWidget(), find("cmdaceptar"));
         QTest::mouseClick(find("cmdaceptar"), Qt::LeftButton);
         QVERIFY(!page.editor()->isVisible() && !find("cmdquitar")->isEnabled());
         auto* list = static_cast<QTreeWidget*>(find("lsttarifas"));
-        QCOMPARE(list->topLevelItem(0)->text(1) + list->topLevelItem(0)->text(2), u"5,000,00"_s);
+        QCOMPARE(list->topLevelItem(0)->text(1), u"5,00"_s);
+        QCOMPARE(list->topLevelItem(0)->text(2), u"0,00"_s);
         clickRow(list, 0);
         QTest::mouseClick(find("cmdquitar"), Qt::LeftButton);
         QCOMPARE(list->topLevelItemCount(), 0);

@@ -1,10 +1,10 @@
 // The console's rules that need no window: display settings, the counter reset, the journal of
 // the day, key codes and the search address.
-#include "journal/journal.h"
-#include "journal/journalofday.h"
+#include "core/operatorsession.h"
 #include "core/virtualkeys.h"
 #include "core/webbrowser.h"
-#include "core/operatorsession.h"
+#include "journal/journal.h"
+#include "journal/journalofday.h"
 #include "stations/display.h"
 #include "stations/stationtable.h"
 #include "support/testsupport.h"
@@ -28,9 +28,8 @@ private slots:
 
 void TestConsoleCore::displaySettings_data()
 {
-    // key | value | shown: messages volume journal search charge mode sell options promo |
-    // Sub width | Usuario width (twips)
-    test::addRows(R"(
+    // The parts shown, one digit each as in shownParts; the widths in twips.
+    test::addRows("key | value | shown | Sub width | Usuario width", R"(
         nothing written: all shown |               |   |111111111|1000|1440
         messages off               |Visualizacion0 |0  |011111111|1000|1440
         volume off                 |Visualizacion1 |0  |101111111|1000|1440
@@ -51,19 +50,21 @@ void TestConsoleCore::displaySettings_data()
 
 void TestConsoleCore::displaySettings()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     test::MemorySettingsStore store;
     Settings settings(store);
-    if (!f[0].isEmpty())
-        settings.write(f[0], f[1]);
+    if (!r[u"key"].isEmpty())
+        settings.write(r[u"key"], r[u"value"]);
     const DisplayLayout d = Visualizacion(settings);
-    QString shown;
+    QStringList shown;
     for (bool b : {d.messages, d.volume, d.journal, d.search, d.chargeButton, d.modeButton,
                    d.sellButton, d.optionsButton, d.promo})
-        shown += b ? u'1' : u'0';
-    QCOMPARE(shown, f[2]);
-    QCOMPARE(d.subTwips, f[3].toDouble());
-    QCOMPARE(d.userTwips, f[4].toDouble());
+        shown << QString::number(b);
+    const char* shownParts = "messages | volume | journal | search | charge | mode | sell | "
+                             "options | promo";
+    COMPARE_RECORDS({shown}, shownParts, {r[u"shown"].split(QString(), Qt::SkipEmptyParts)});
+    QCOMPARE(d.subTwips, r[u"Sub width"].toDouble());
+    QCOMPARE(d.userTwips, r[u"Usuario width"].toDouble());
 }
 
 void TestConsoleCore::widthsKeysAndSearch()
@@ -89,8 +90,8 @@ void TestConsoleCore::widthsKeysAndSearch()
 
 void TestConsoleCore::journalOfTheDay_data()
 {
-    // the operator of the grid (empty: every operator) | the rows it shows
-    test::addRows(R"(
+    // The operator of the grid (empty: every operator); the rows it shows.
+    test::addRows("operator | rows", R"(
         only Ana's rows         |Ana |a1 a2
         operator without case   |ANA |a1 a2
         every operator          |    |a1 b1 a2
@@ -99,7 +100,7 @@ void TestConsoleCore::journalOfTheDay_data()
 
 void TestConsoleCore::journalOfTheDay()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     test::TempStore store;
     QVERIFY(store.isValid());
     const QDate day(2026, 12, 4);
@@ -114,16 +115,16 @@ void TestConsoleCore::journalOfTheDay()
     add(day, u"Ana"_s, u"a2"_s, u"3,75"_s); // an amount stored as text by an earlier version
     add(day.addDays(1), u"Beto"_s, u"tomorrow"_s, 2.0);
 
-    JournalOfDay journal(store.db(), day, f[0]);
+    JournalOfDay journal(store.db(), day, r[u"operator"]);
     const auto rows = journal.rows();
     QVERIFY(rows);
     QStringList got;
-    for (const JournalRow& r : *rows)
-        got << r.descrip;
-    QCOMPARE(got.join(u' '), f[1]);
-    for (const JournalRow& r : *rows) {
-        QCOMPARE(r.fecha, u"2026-12-04"_s);
-        QCOMPARE(r.valor, r.descrip == u"a1"_s ? 1.5 : r.descrip == u"b1"_s ? 0.25 : 3.75);
+    for (const JournalRow& row : *rows)
+        got << row.descrip;
+    QCOMPARE(got, r[u"rows"].split(u' ', Qt::SkipEmptyParts));
+    for (const JournalRow& row : *rows) {
+        QCOMPARE(row.fecha, u"2026-12-04"_s);
+        QCOMPARE(row.valor, row.descrip == u"a1"_s ? 1.5 : row.descrip == u"b1"_s ? 0.25 : 3.75);
     }
 
     QVERIFY(store.exec(u"DROP TABLE INFORMES"_s));

@@ -53,13 +53,12 @@ void TestDataStore::newStoreHasAdminWithEveryRight()
 {
     test::TempStore t;
     // Operators, the first one's name and password, its rights, the layout's version, stations.
-    QCOMPARE(t.scalar(u"SELECT COUNT(*) || Usuario || '/' || password || '/' || (modifyoption + "
-                      u"createcaccount + modifyaccount + incrementaccounts + viewinfor + "
-                      u"creaoperator + chatcserver + admart) || (SELECT user_version FROM "
-                      u"pragma_user_version) || "
-                      u"(SELECT COUNT(*) FROM CYBER) FROM Operadores"_s)
-                 .toString(),
-             u"1admin//830"_s);
+    COMPARE_RECORDS(t.rows(u"SELECT COUNT(*), Usuario, password, modifyoption + createcaccount + "
+                           u"modifyaccount + incrementaccounts + viewinfor + creaoperator + "
+                           u"chatcserver + admart, (SELECT user_version FROM pragma_user_version), "
+                           u"(SELECT COUNT(*) FROM CYBER) FROM Operadores"_s),
+                    "operators | Usuario | password | rights | version | stations",
+                    "1 | admin | | 8 | 3 | 0");
 }
 
 void TestDataStore::openBringsAnOlderStoreUpToDate()
@@ -94,8 +93,8 @@ void TestDataStore::createInMissingFolderLeavesNothing()
 
 void TestDataStore::openRefusesAndChangesNothing_data()
 {
-    // how the store is spoilt | part of the message | part of the advice ("-" none)
-    test::addRows(R"(
+    // How the store is spoilt, part of the message, part of the advice ("-" none).
+    test::addRows("damage | message | advice", R"(
         missing file   |remove                            |No se encuentra la base de datos|--init-db
         not a database |garbage                           |no es una base de datos         |mv -n
         empty file     |empty                             |falta la tabla CYBER            |mv -n
@@ -107,8 +106,8 @@ void TestDataStore::openRefusesAndChangesNothing_data()
 
 void TestDataStore::openRefusesAndChangesNothing()
 {
-    QFETCH(QStringList, f);
-    const QString& damage = f[0];
+    QFETCH(test::Row, r);
+    const QString damage = r[u"damage"];
     QTemporaryDir dir;
     const QString path = DataStore::pathIn(dir.path());
     if (damage == u"damage"_s) {
@@ -132,13 +131,14 @@ void TestDataStore::openRefusesAndChangesNothing()
     DataStore store;
     const auto error = store.open(path);
     QVERIFY(error.has_value());
-    QVERIFY2(error->contains(f[1]), qPrintable(*error));
+    QVERIFY2(error->contains(r[u"message"]), qPrintable(*error));
     QVERIFY2(error->contains(path), qPrintable(*error));
     QVERIFY(!store.isOpen());
     QCOMPARE(fileHash(path), before);
     QCOMPARE(QFile::exists(path), damage != u"remove"_s);
     // The advice can be followed: --init-db only where no file is, nothing ever deleted.
-    QVERIFY2(f[2] == u"-"_s ? !error->contains(u"--init-db"_s) : error->contains(f[2]),
+    const QString advice = r[u"advice"];
+    QVERIFY2(advice == u"-"_s ? !error->contains(u"--init-db"_s) : error->contains(advice),
              qPrintable(*error));
     QVERIFY(!error->contains(u"rm "_s));
     if (damage == u"damage"_s) // the newest archive is named
@@ -157,10 +157,8 @@ void TestDataStore::namesCompareIgnoringCaseForEveryLetter()
     QCOMPARE(t.scalar(u"SELECT USER FROM CUENTAS WHERE USER = 'MUÑOZ'"_s).toString(), u"muñoz"_s);
     QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM CUENTAS WHERE USER = 'JOSE'"_s).toInt(), 1);
     QCOMPARE(t.scalar(u"SELECT COUNT(*) FROM Operadores WHERE Usuario = 'ADMIN'"_s).toInt(), 1);
-    QCOMPARE(t.scalar(u"SELECT group_concat(USER, ' ') FROM (SELECT USER FROM CUENTAS "
-                      u"ORDER BY USER)"_s)
-                 .toString(),
-             u"Jose josé muñoz O'Brien\"; DROP TABLE CYBER; --"_s);
+    COMPARE_RECORDS(t.rows(u"SELECT USER FROM CUENTAS ORDER BY USER"_s), "USER",
+                    "Jose \n josé \n muñoz \n O'Brien\"; DROP TABLE CYBER; --");
     // The lookups of every tick and every login stay on their indexes.
     QSqlQuery plan(t.db());
     QVERIFY(plan.exec(u"EXPLAIN QUERY PLAN SELECT rowid FROM CUENTAS WHERE USER = 'MUÑOZ'"_s));

@@ -32,7 +32,7 @@ private slots:
     {
         // Ties are decided on the digits the operator sees, away from zero, not on the binary
         // value; a single-precision value on its own seven digits (0.285f is 0.28499999642...).
-        test::addRows(R"(
+        test::addRows("format | value | shown", R"(
             grouping              |fixed          |1234567.891      |1.234.567,89
             leading zero          |fixed          |0.5              |0,50
             tie up, binary below  |fixed          |1.005            |1,01
@@ -50,21 +50,22 @@ private slots:
     }
     void formatting()
     {
-        QFETCH(QStringList, f);
-        const double value = f[1].toDouble();
-        const QString shown = f[0] == u"fixed"            ? formatDouble(value, 2)
-                              : f[0] == u"single"         ? formatSingle(float(value), 2)
-                              : f[0] == u"general single" ? formatGeneralSingle(float(value))
-                              : f[0] == u"general double" ? formatGeneralDouble(value)
-                                                          : normalizeAmount(f[1]);
-        QCOMPARE(shown, f[2]);
+        QFETCH(test::Row, r);
+        const double value = r[u"value"].toDouble();
+        const QString format = r[u"format"];
+        const QString shown = format == u"fixed"            ? formatDouble(value, 2)
+                              : format == u"single"         ? formatSingle(float(value), 2)
+                              : format == u"general single" ? formatGeneralSingle(float(value))
+                              : format == u"general double" ? formatGeneralDouble(value)
+                                                            : normalizeAmount(r[u"value"]);
+        QCOMPARE(shown, r[u"shown"]);
     }
 
     void reading_data()
     {
         // Text as the operator or the store gives it: leading number, regional number, amount
         // (storedAmount, nothing beyond MaxAmount); "-" is no number.
-        test::addRows(R"(
+        test::addRows("text | leading | regional | amount", R"(
             empty                 |             |0     |-      |-
             number then text      |12abc        |12    |-      |-
             comma ends the leading|3,5          |3     |3.5    |3.5
@@ -83,10 +84,13 @@ private slots:
     }
     void reading()
     {
-        QFETCH(QStringList, f);
-        QCOMPARE(text(leadingNumber(f[0])), text(f[1].toDouble()));
-        QCOMPARE(text(parseNumber(f[0])), f[2] == u"-" ? f[2] : text(f[2].toDouble()));
-        QCOMPARE(text(storedAmount(f[0])), f[3] == u"-" ? f[3] : text(f[3].toDouble()));
+        QFETCH(test::Row, r);
+        const auto number = [&](QStringView name) {
+            return r[name] == u"-" ? r[name] : text(r[name].toDouble());
+        };
+        QCOMPARE(text(leadingNumber(r[u"text"])), number(u"leading"));
+        QCOMPARE(text(parseNumber(r[u"text"])), number(u"regional"));
+        QCOMPARE(text(storedAmount(r[u"text"])), number(u"amount"));
         QCOMPARE(text(storedAmount(QVariant(1e300))), u"-"_s); // a stored number as well
     }
 
@@ -114,8 +118,8 @@ private slots:
 
     void timeTexts_data()
     {
-        // text | seconds (- not a time) | one second later | minus 0:06:00 | plus 0:20:00
-        test::addRows(R"(
+        // "-": not a time.
+        test::addRows("text | seconds | a second later | minus 0:06:00 | plus 0:20:00", R"(
             zero                 |0:00:00   |0     |0:00:01 |0:00:00 |0:20:00
             empty steps from 0   |          |-     |0:00:01 |-       |-
             fields unpadded      |9:5:3     |32703 |9:05:04 |8:59:03 |9:25:03
@@ -133,20 +137,21 @@ private slots:
     }
     void timeTexts()
     {
-        QFETCH(QStringList, f);
-        const auto seconds = TimeText::toSeconds(f[0]);
-        QCOMPARE(seconds ? QString::number(*seconds) : u"-"_s, f[1]);
-        QCOMPARE(TimeText::stepOneSecond(f[0]).value_or(u"-"_s), f[2]);
-        QCOMPARE(TimeText::subtract(f[0], u"0:06:00").value_or(u"-"_s), f[3]);
-        QCOMPARE(TimeText::add(f[0], u"0:20:00").value_or(u"-"_s), f[4]);
+        QFETCH(test::Row, r);
+        const QString text = r[u"text"];
+        const auto seconds = TimeText::toSeconds(text);
+        QCOMPARE(seconds ? QString::number(*seconds) : u"-"_s, r[u"seconds"]);
+        QCOMPARE(TimeText::stepOneSecond(text).value_or(u"-"_s), r[u"a second later"]);
+        QCOMPARE(TimeText::subtract(text, u"0:06:00").value_or(u"-"_s), r[u"minus 0:06:00"]);
+        QCOMPARE(TimeText::add(text, u"0:20:00").value_or(u"-"_s), r[u"plus 0:20:00"]);
         if (seconds)
-            QCOMPARE(TimeText::fromSeconds(*seconds + 1), f[2]);
+            QCOMPARE(TimeText::fromSeconds(*seconds + 1), r[u"a second later"]);
     }
 
     void names_data()
     {
-        // a | b | sign of compareNames(a, b) | a starts with b
-        test::addRows(R"(
+        // The sign of compareNames(a, b); whether a starts with b.
+        test::addRows("a | b | sign | starts with", R"(
             ascii                 |PC01          |pc01          |0 |1
             n with tilde          |MUÑOZ         |muñoz         |0 |1
             accents               |BEGOÑA ÁLVAREZ|begoña álvarez|0 |1
@@ -159,12 +164,13 @@ private slots:
     }
     void names()
     {
-        QFETCH(QStringList, f);
-        const int c = compareNames(f[0], f[1]);
-        QCOMPARE((c > 0) - (c < 0), f[2].toInt());
-        QCOMPARE(compareNames(f[1], f[0]), -c);
-        QCOMPARE(nameKey(f[0]) == nameKey(f[1]), c == 0);
-        QCOMPARE(nameStartsWith(f[0], f[1]), f[3] == u"1");
+        QFETCH(test::Row, r);
+        const QString a = r[u"a"], b = r[u"b"];
+        const int c = compareNames(a, b);
+        QCOMPARE((c > 0) - (c < 0), r.number(u"sign"));
+        QCOMPARE(compareNames(b, a), -c);
+        QCOMPARE(nameKey(a) == nameKey(b), c == 0);
+        QCOMPARE(nameStartsWith(a, b), r.yes(u"starts with"));
     }
 
     void numericKeys()

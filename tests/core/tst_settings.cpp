@@ -48,8 +48,8 @@ private slots:
 
     void readings_data()
     {
-        // key | value ("absent": never written) | reading | what it gives
-        test::addRows(R"(
+        // A value "absent" is never written.
+        test::addRows("key | value | reading | gives", R"(
             interval default        |pinginterval   |absent|interval       |600
             interval 2 s            |pinginterval   |2     |interval       |1200
             interval not a number   |pinginterval   |abc   |interval       |600
@@ -75,25 +75,25 @@ private slots:
     }
     void readings()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::MemorySettingsStore store;
-        if (f[1] != u"absent")
-            store.write(f[0], f[1]);
-        QCOMPARE(reading(Settings(store), f[2]), f[3]);
+        if (r[u"value"] != u"absent")
+            store.write(r[u"key"], r[u"value"]);
+        QCOMPARE(reading(Settings(store), r[u"reading"]), r[u"gives"]);
     }
 
     void fileReadsAsTyped_data();
     void fileReadsAsTyped()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         QTemporaryDir dir;
         const QString file = dir.filePath(u"Kestrel.conf"_s);
         QFile raw(file);
         QVERIFY(raw.open(QIODevice::WriteOnly));
-        raw.write("[Config]\n" + f[0].toUtf8() + "\ntimetoend=0\n");
+        raw.write("[Config]\n" + r[u"line"].toUtf8() + "\ntimetoend=0\n");
         raw.close();
         IniSettingsStore store(file);
-        QCOMPARE(Settings(store).read(f[1], u"$"_s), f[2]);
+        QCOMPARE(Settings(store).read(r[u"key"], u"$"_s), r[u"reads"]);
         // What the console writes reads back the same, beside what was typed.
         const QStringList values = {u"a, b"_s, u" hueco "_s, u"\"citado\""_s, u"C:\\r"_s, u""_s};
         for (int i = 0; i < values.size(); ++i)
@@ -102,7 +102,7 @@ private slots:
         const Settings settings(reopened);
         for (int i = 0; i < values.size(); ++i)
             QCOMPARE(settings.read(u"Visualizacion%1"_s.arg(i), u"-"_s), values[i]);
-        QCOMPARE(settings.read(f[1], u"$"_s), f[2]);
+        QCOMPARE(settings.read(r[u"key"], u"$"_s), r[u"reads"]);
         QCOMPARE(settings.timeToEndMinutes(), 0.0);
     }
 
@@ -121,8 +121,8 @@ private:
 // Outside the class: the code generator does not read quotes inside raw strings.
 void TestSettings::fileReadsAsTyped_data()
 {
-    // a line typed by hand under [Config] | key | what it reads
-    test::addRows(R"(
+    // A line typed by hand under [Config], the key and what it reads.
+    test::addRows("line | key | reads", R"(
         tax with a comma      |IMPUESTO=12,5         |IMPUESTO|12,5
         trailing comma        |moneda=Bs,            |moneda  |Bs,
         blanks around         |moneda =  S/.         |moneda  |S/.

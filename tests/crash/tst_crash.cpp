@@ -544,30 +544,34 @@ QStringList TestCrash::check(const QString& dir, const QStringList& lines)
 
 void TestCrash::killedRightAfterAnAction_data()
 {
-    // the action, after station 1 has counted a minute with a print job | stations 1 and 2 and
-    // the journal after the kill (station 1's session is K 1, total 1, its print job K 2)
-    test::addRows(R"(
-        lock            |lock 0  |0/F/0:00:00/2/0 0/F//0/0 / 1
-        charge          |charge 0|0/F/0:00:00/0/0 0/F//0/0 / 1 2
-        prepaid opening |open 1 P|1/C/0:01:01/2/1 3/P//0/0 /
-        swap            |swap 0 1|0/F//2/0 1/C/0:01:01/0/1 /
-        swap with hold  |swap 0 1h|0/F//2/0 1/W/0:01:01/0/1 /
-        sale            |sale    |1/C/0:01:01/2/1 0/F//0/0 /)");
+    // The action, after station 1 has counted a minute with a print job; stations 1 and 2 and the
+    // journal after the kill (station 1's session is K 1, total 1, its print job K 2).
+    test::addRows("action | station 1 | station 2 | journal", R"(
+        lock            |lock 0  |0/F/0:00:00/2/0 |0/F//0/0 | 1
+        charge          |charge 0|0/F/0:00:00/0/0 |0/F//0/0 | 1 2
+        prepaid opening |open 1 P|1/C/0:01:01/2/1 |3/P//0/0 |
+        swap            |swap 0 1|0/F//2/0 |1/C/0:01:01/0/1 |
+        swap with hold  |swap 0 1h|0/F//2/0 |1/W/0:01:01/0/1 |
+        sale            |sale    |1/C/0:01:01/2/1 |0/F//0/0 |)");
 }
 
 void TestCrash::killedRightAfterAnAction()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     QTemporaryDir dir;
     QVERIFY(newCafe(dir.path()));
-    const QString script = u"open 0 C;print 0;"_s + u"tick;"_s.repeated(61) + f[0];
+    const QString script = u"open 0 C;print 0;"_s + u"tick;"_s.repeated(61) + r[u"action"];
     const QStringList violations = check(dir.path(), runChild(dir.path(), script, 64, 0));
     QVERIFY2(violations.isEmpty(), qPrintable(violations.join(u'\n')));
     std::multiset<qint64> journaled;
-    QStringList stored = readStore(dir.path(), &journaled).mid(0, 2) << u"/"_s;
+    const QStringList stations = readStore(dir.path(), &journaled).mid(0, 2);
+    COMPARE_RECORDS(test::records(stations.join(u' '), u' ', u'/'),
+                    "K | mode | elapsed | job | total",
+                    test::records(r[u"station 1"] + u' ' + r[u"station 2"], u' ', u'/'));
+    QStringList journal;
     for (qint64 k : journaled)
-        stored << QString::number(k);
-    QCOMPARE(stored.join(u' '), f[1]);
+        journal << QString::number(k);
+    QCOMPARE(journal, r[u"journal"].split(u' ', Qt::SkipEmptyParts));
 }
 
 void TestCrash::killedAtRandomMoments()

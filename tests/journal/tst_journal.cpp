@@ -12,20 +12,22 @@ private slots:
     void rowHoldsWhatTheCallerGave_data();
     void rowHoldsWhatTheCallerGave()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::CounterServices c;
         QSignalSpy failed(&c.journal, &Journal::writeFailed);
         // Date, time and operator are not the caller's: they are the moment's and the login's.
-        JournalRecord record{{u"1/1/2000"_s, u"1:00:00"_s, f[0], f[1], f[2], f[3], u"otro"_s}};
-        QCOMPARE(c.journal.ADDTOREG(record), !f[4].isEmpty());
-        const QString row = u"%1|%2|%3|%4|Marta"_s.arg(f[4], f[5], f[2], f[3]);
-        QCOMPARE(c.journalRows().join(u'\n'), f[4].isEmpty() ? u""_s : row);
-        QCOMPARE(failed.size(), int(f[4].isEmpty()));
+        JournalRecord record{{u"1/1/2000"_s, u"1:00:00"_s, r[u"amount"], r[u"user"], r[u"PC"],
+                              r[u"DESCRIP"], u"otro"_s}};
+        const bool refused = r[u"VALOR"].isEmpty();
+        QCOMPARE(c.journal.ADDTOREG(record), !refused);
+        const test::Records row{{r[u"VALOR"], r[u"USER"], r[u"PC"], r[u"DESCRIP"], u"Marta"_s}};
+        COMPARE_RECORDS(c.journalRows(), c.journalColumns, refused ? test::Records() : row);
+        QCOMPARE(failed.size(), int(refused));
         QCOMPARE(c.journal.unwrittenCount(), 0);
-        if (!f[4].isEmpty()) {
-            QCOMPARE(record[JournalField::User], f[5]); // the caller's too
-            QCOMPARE(c.store.scalar(u"SELECT FECHA || ' ' || HORA FROM INFORMES"_s).toString(),
-                     u"2026-12-04 09:05:03"_s);
+        if (!refused) {
+            QCOMPARE(record[JournalField::User], r[u"USER"]); // the caller's too
+            COMPARE_RECORDS(c.store.rows(u"SELECT FECHA, HORA FROM INFORMES"_s), "FECHA | HORA",
+                            "2026-12-04 | 09:05:03");
         }
     }
 
@@ -55,16 +57,15 @@ private slots:
         QVERIFY(c.journal.ADDTOREG(second));
         QCOMPARE(c.journal.unwrittenCount(), 0);
         // The first is written first, with the time it was taken.
-        QCOMPARE(
-            c.store.scalar(u"SELECT group_concat(USER || HORA, ' ') FROM INFORMES"_s).toString(),
-            u"a09:05:03 b09:05:08"_s);
+        COMPARE_RECORDS(c.store.rows(u"SELECT USER, HORA FROM INFORMES"_s), "USER | HORA",
+                        "a | 09:05:03\n b | 09:05:08");
     }
 };
 
-// amount | user | station | description given | VALOR and USER stored (none: refused)
+// What the caller gives, and VALOR and USER as stored (none: refused).
 void JournalTest::rowHoldsWhatTheCallerGave_data()
 {
-    test::addRows(R"(
+    test::addRows("amount | user | PC | DESCRIP | VALOR | USER", R"(
     grouped amount             |1.234,56|x           |PC02|PREPAGO             |1.234,56|x
     three decimals round to two|2,675   |x           |    |Venta de Articulo(s)|2,68    |x
     quotes are just text       |3       |O'Brien "el"|PC'3|3 IMPRESION(ES)     |3,00    |O'Brien "el"

@@ -44,9 +44,9 @@ struct Counter : test::CounterServices {
         s.LSTMACS = stations.at(1).LSTMACS;
         return s;
     }
-    QVariant accounts()
+    test::Records accounts()
     {
-        return store.scalar(u"SELECT group_concat(USER || PASSWORD || TIMERES) FROM CUENTAS"_s);
+        return store.rows(u"SELECT USER, PASSWORD, TIMERES FROM CUENTAS"_s);
     }
 };
 
@@ -165,18 +165,18 @@ void TestRequests::requests()
 {
     QFETCH(Request, r);
     Counter c(r.setup);
-    const std::vector<Station> before = c.stations.stations();
-    const QVariant accounts = c.accounts();
+    std::vector<Station> expected = c.stations.stations();
+    const test::Records accounts = c.accounts();
     QSignalSpy refreshed(&c.requests, &RequestDispatcher::stationCommandsChanged);
     QSignalSpy failed(&c.requests, &RequestDispatcher::storeFailed);
     c.requests.dispatch(1, r.text);
-    QCOMPARE(c.stations.at(1), changed(before[1], r.after));
-    QVERIFY(c.stations.at(0) == before[0] && c.stations.at(2) == before[2]);
-    QCOMPARE(c.stored(), c.stations.at(1));
+    expected[1] = changed(expected[1], r.after);
+    COMPARE_STATIONS(c.stations.stations(), expected);
+    COMPARE_STATIONS(c.stored(), c.stations.at(1));
     // The rate is stored as it shows, without the noise of its single-precision value.
     QCOMPARE(c.store.scalar(u"SELECT TARIFBAS FROM CYBER WHERE PC = 'PC02'"_s).toDouble(),
              parseNumber(c.stations.at(1).LSTTARBAS).value_or(0.0));
-    QCOMPARE(c.accounts(), accounts);
+    COMPARE_RECORDS(c.accounts(), "USER | PASSWORD | TIMERES", accounts);
     QCOMPARE(c.links.sentTo(1), r.sent.isEmpty() ? QStringList() : QStringList{r.sent});
     QCOMPARE(c.links.sent.size(), r.sent.isEmpty() ? 0 : 1);
     QCOMPARE(c.messages.rows().value(0).mensaje, r.listed);
@@ -186,10 +186,12 @@ void TestRequests::requests()
 
 void TestRequests::commands_data()
 {
-    // An operator's command on PC02 ("lock", "toolbar" or an agent command's token, sent only on
-    // Yes) | the answer | mode | time | questitolock | restorecounters ("_" a blank) | journalled |
-    // total after ("": unchanged) | the question. The menu's lock never asks, the toolbar's may.
-    test::addRows(R"(
+    // An operator's command on PC02: "lock", "toolbar" or an agent command's token, sent only on
+    // Yes. "_" is a blank; a total after "" leaves the station unchanged. The menu's lock never
+    // asks, the toolbar's may.
+    test::addRows("command | answer | mode | time | questitolock | restorecounters | journalled | "
+                  "total after | question",
+                  R"(
     counter under a minute |lock   | |CONTADOR|0:00:59|1 |1 |0|0,00|
     counter of a minute    |lock   | |CONTADOR|0:01:00|1 |1 |1|0,00|
     counter of an hour     |lock   | |CONTADOR|1:00:05|1 |1 |1|0,00|
@@ -211,34 +213,37 @@ void TestRequests::commands_data()
 
 void TestRequests::commands()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     Counter c;
-    c.memory.write(u"questitolock"_s, f[4].replace(u'_', u' '));
-    c.memory.write(u"restorecounters"_s, f[5].replace(u'_', u' '));
-    c.prompts.answerNext(f[1] == u"y"); // asked only when the row has a question
+    c.memory.write(u"questitolock"_s, r[u"questitolock"].replace(u'_', u' '));
+    c.memory.write(u"restorecounters"_s, r[u"restorecounters"].replace(u'_', u' '));
+    c.prompts.answerNext(r[u"answer"] == u"y"); // asked only when the row has a question
     c.stations.update(1, [&](Station& s) {
         s = changed(s, u"code=1|vartipex3=1:00:00|usuario=luis|sub=1,25|vartipex=1,25|total=7,25|"
-                       u"modo=%1|tiempo=%2|vartipex2=%2"_s.arg(f[2], f[3]));
+                       u"modo=%1|tiempo=%2|vartipex2=%2"_s.arg(r[u"mode"], r[u"time"]));
     });
     const Station before = c.stations.at(1);
     static const QStringList tokens{u"9"_s, u"5"_s, u"8"_s, u"7"_s, u"6"_s}; // as AgentCommand
-    if (f[0] == u"lock")
+    const QString command = r[u"command"];
+    if (command == u"lock")
         QVERIFY(c.commands.LOCKPC(1));
-    else if (f[0] == u"toolbar")
+    else if (command == u"toolbar")
         c.commands.LockPC2(1);
     else
-        c.commands.send(1, RemoteCommands::AgentCommand(tokens.indexOf(f[0])));
+        c.commands.send(1, RemoteCommands::AgentCommand(tokens.indexOf(command)));
     QCOMPARE(c.prompts.questions,
-             f[1].isEmpty() ? QStringList() : QStringList{f[8].replace(u"\\n"_s, u"\n"_s)});
-    const QString sent = f[0] + u"#LVX#"_s + f[0] + u"#LVXF#"_s;
-    QCOMPARE(c.links.sentTo(1).join(u'\n'), tokens.contains(f[0]) && f[1] == u"y" ? sent : u""_s);
-    QCOMPARE(c.journalRows().join(u'\n'),
-             f[6] == u"1" ? u"1,25|luis|PC02|CONTADOR|Marta"_s : u""_s);
+             QStringList(!r[u"answer"].isEmpty(), r[u"question"].replace(u"\\n"_s, u"\n"_s)));
+    const QString sent = command + u"#LVX#"_s + command + u"#LVXF#"_s;
+    QCOMPARE(c.links.sentTo(1),
+             QStringList(tokens.contains(command) && r[u"answer"] == u"y", sent));
+    COMPARE_RECORDS(c.journalRows(), c.journalColumns,
+                    r.yes(u"journalled") ? "1,25 | luis | PC02 | CONTADOR | Marta" : "");
     const QString free = u"modo=|code=|usuario=|tiempo=0:00:00|sub=0,00|vartipex=0,00|"
                          u"vartipex2=0:00:00|vartipex3=0:00:00|total="_s;
-    QCOMPARE(c.stations.at(1), f[7].isEmpty() ? before : changed(before, free + f[7]));
-    if (!f[7].isEmpty())
-        QCOMPARE(c.stored(), c.stations.at(1)); // with its journal row, at once
+    const QString total = r[u"total after"];
+    COMPARE_STATIONS(c.stations.at(1), total.isEmpty() ? before : changed(before, free + total));
+    if (!total.isEmpty())
+        COMPARE_STATIONS(c.stored(), c.stations.at(1)); // with its journal row, at once
 }
 
 // What goes out to the stations, the chat rows of both sides (MSGBOX or MSGBOX2 by the operator's
@@ -335,10 +340,9 @@ void TestRequests::passwordGuessingHoldsTheAccount()
 
 void TestRequests::commandEnabling_data()
 {
-    // The selected station's mode | customer | the operator's right to add credit | the number of
-    // stations | what is enabled: open lock charge mode addTime swap, menu open lock addTime
-    // swap.
-    test::addRows(R"(
+    // The selected station's mode and customer, the operator's right to add credit, the number of
+    // stations; what is enabled, one digit a command.
+    test::addRows("mode | customer | right | stations | enabled", R"(
     free                          |         |   |1|3|100001 1001
     free, one station             |         |   |1|1|100000 1000
     counter                       |CONTADOR |   |1|3|011101 0101
@@ -353,21 +357,24 @@ void TestRequests::commandEnabling_data()
 
 void TestRequests::commandEnabling()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
     StationTable table;
-    std::vector<Station> list(f[3].toUInt());
-    list[0] = changed(list[0], u"modo=%1|usuario=%2"_s.arg(f[0], f[1]));
+    std::vector<Station> list(r.number(u"stations"));
+    list[0] = changed(list[0], u"modo=%1|usuario=%2"_s.arg(r[u"mode"], r[u"customer"]));
     table.setStations(list);
     OperatorSession session;
     OperatorRecord op{u"Marta"_s, {}, {}};
-    op.rights[std::size_t(Right::IncrementAccounts)] = f[2] == u"1";
+    op.rights[std::size_t(Right::IncrementAccounts)] = r.yes(u"right");
     session.logIn(op);
     const StationCommands c = EnDisOpc(table, 0, session, StationCommands());
-    QString got;
+    QStringList got;
     for (bool b : {c.open, c.lock, c.charge, c.mode, c.addTime, c.swap, c.menuOpen, c.menuLock,
                    c.menuAddTime, c.menuSwap})
-        got += b ? u'1' : u'0';
-    QCOMPARE(got.insert(6, u' '), f[4]);
+        got << QString::number(b);
+    COMPARE_RECORDS({got},
+                    "open | lock | charge | mode | add time | swap | menu open | menu lock | "
+                    "menu add time | menu swap",
+                    {r[u"enabled"].remove(u' ').split(QString(), Qt::SkipEmptyParts)});
     // No selection, or no station: nothing changes.
     const StationCommands mixed{true, false};
     QCOMPARE(EnDisOpc(table, -1, session, mixed), mixed);

@@ -17,11 +17,12 @@ struct Cafe : test::CounterServices {
             metering.tick();
         }
     }
-    // "time|running charge|total" of a station.
-    QString shown(int i)
+    // What the list shows of a station: its time, running charge and total.
+    static constexpr const char* shownColumns = "tiempo | sub | total";
+    QStringList shown(int i)
     {
         const Station& s = stations.at(i);
-        return QStringList{s.tiempo, s.sub, s.total}.join(u'|');
+        return {s.tiempo, s.sub, s.total};
     }
     // A console started now loads every station as the last tick left it.
     bool reloadsAsItIs()
@@ -56,29 +57,31 @@ private slots:
     void minutesField()
     {
         // "00" for an empty time, nothing without a second field.
-        QCOMPARE(Minute2(u"") + u'|' + Minute2(u"1:07:59") + u'|' + Minute2(u"17"), u"00|07|"_s);
+        COMPARE_FIELDS("00 | 07 |", "empty | 1:07:59 | 17", Minute2(u""), Minute2(u"1:07:59"),
+                       Minute2(u"17"));
     }
 
     void pricing_data()
     {
-        // The CYBER row: rate | mode | elapsed | running charge | charge in total | total | bought;
-        // after a tick: time | running charge | total; the compound code of a compound tariff. 7:
-        // 15 minutes 5, 30 minutes 8, an hour 12, with a row of another name among them.
-        test::addRows(R"(
-    below a minute    |60   |CONTADOR |0:00:58 |0,00 |0,00   |0,00 |       |0:00:59 |0,00 |0,00
-    first minute      |60   |CONTADOR |0:00:59 |0,00 |0,00   |0,00 |       |0:01:00 |1,00 |1,00
-    ahead from 58:01  |60   |CONTADOR |0:58:00 |58,00|58,00  |68,00|       |0:58:01 |59,00|69,00
-    next hour at 59:00|60   |CONTADOR |0:58:59 |59,00|59,00  |59,00|       |0:59:00 |60,00|60,00
-    61 at 1:01:00     |60   |CONTADOR |1:00:59 |60,00|60,00  |60,00|       |1:01:00 |61,00|61,00
-    minimum passed    |60   |CONTADOR |0:05:59 |5,00 |5,00   |5,00 |       |0:06:00 |6,00 |6,00
-    opening into total|60   |CONTADOR |0:00:00 |5,00 |0:00:00|10,00|       |0:00:01 |5,00 |15,00
-    past a day        |1    |CONTADOR |23:59:59|23   |23     |23   |       |24:00:00|24,00|24,00
-    prepaid resumes   |60   |PREPAGO  |0:10:00 |     |       |     |1:00:00|0:49:59 |10,00|10,00
-    all empty         |60   |CONTADOR |        |     |       |     |       |0:00:01 |0,00 |0,00
-    bad elapsed       |60   |CONTADOR |ab:cd:ef|3,00 |3,00   |3,00 |       |0:00:01 |3,00 |3,00
-    rate too large    |1e300|CONTADOR |0:59:59 |0,00 |0,00   |0,00 |       |1:00:00 |0,00 |0,00
-    waiting           |60   |EN ESPERA|0:12:00 |1,00 |1,00   |1,00 |       |0:12:00 |1,00 |1,00
-    free, bad time    |60   |         |99:99   |     |       |     |       |0:00:00 |0,00 |0,00
+        // The CYBER row, what the list shows after a tick, the code of a compound tariff. 7: 15
+        // minutes 5, 30 minutes 8, an hour 12, with a row of another name among them.
+        test::addRows("rate | mode | elapsed | charge | in total | total | bought | time after | "
+                      "charge after | total after | code",
+                      R"(
+    below a minute    |60   |CONTADOR |0:00:58 |0,00 |0,00   |0,00 |       |0:00:59 |0,00 |0,00|
+    first minute      |60   |CONTADOR |0:00:59 |0,00 |0,00   |0,00 |       |0:01:00 |1,00 |1,00|
+    ahead from 58:01  |60   |CONTADOR |0:58:00 |58,00|58,00  |68,00|       |0:58:01 |59,00|69,00|
+    next hour at 59:00|60   |CONTADOR |0:58:59 |59,00|59,00  |59,00|       |0:59:00 |60,00|60,00|
+    61 at 1:01:00     |60   |CONTADOR |1:00:59 |60,00|60,00  |60,00|       |1:01:00 |61,00|61,00|
+    minimum passed    |60   |CONTADOR |0:05:59 |5,00 |5,00   |5,00 |       |0:06:00 |6,00 |6,00|
+    opening into total|60   |CONTADOR |0:00:00 |5,00 |0:00:00|10,00|       |0:00:01 |5,00 |15,00|
+    past a day        |1    |CONTADOR |23:59:59|23   |23     |23   |       |24:00:00|24,00|24,00|
+    prepaid resumes   |60   |PREPAGO  |0:10:00 |     |       |     |1:00:00|0:49:59 |10,00|10,00|
+    all empty         |60   |CONTADOR |        |     |       |     |       |0:00:01 |0,00 |0,00|
+    bad elapsed       |60   |CONTADOR |ab:cd:ef|3,00 |3,00   |3,00 |       |0:00:01 |3,00 |3,00|
+    rate too large    |1e300|CONTADOR |0:59:59 |0,00 |0,00   |0,00 |       |1:00:00 |0,00 |0,00|
+    waiting           |60   |EN ESPERA|0:12:00 |1,00 |1,00   |1,00 |       |0:12:00 |1,00 |1,00|
+    free, bad time    |60   |         |99:99   |     |       |     |       |0:00:00 |0,00 |0,00|
     half a minute     |60   |CONTADOR |0:00:29 |     |       |     |       |0:00:30 |0,00 |0,00 |7
     first block       |60   |CONTADOR |0:00:59 |     |       |     |       |0:01:00 |5,00 |5,00 |7
     block end         |60   |CONTADOR |0:29:59 |     |       |     |       |0:30:00 |8,00 |8,00 |7
@@ -94,20 +97,22 @@ private slots:
 
     void pricing()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Cafe c;
         QVERIFY(c.store.exec(u"INSERT INTO TAIFASC (CODIGO, VALUE, TARIF, NOMBRE) VALUES "
                              u"(7, '15', 5, 'B'), (7, '30', 100, 'Otra'), (7, '30', 8, 'B'), "
                              u"(7, '60', 12, 'B'), (1, '15', 2, 'a'), (1, '30', 3, 'a'), "
                              u"(2, 'abc', 4, 'b'), (2, '30', NULL, 'b'), (2, '60', 'x', 'b'), "
                              u"(3, '15', 5, 'c'), (3, '60', 1e300, 'c')"_s));
-        const QString code = f.value(10);
-        QVERIFY(c.open(
-            {(f.mid(0, 7) << QString() << (code.isEmpty() ? u""_s : u"TC"_s) << code).join(u'|')}));
+        const QString code = r[u"code"];
+        QVERIFY(c.open({(r.fields("rate | mode | elapsed | charge | in total | total | bought")
+                         << QString() << (code.isEmpty() ? u""_s : u"TC"_s) << code)
+                            .join(u'|')}));
         c.tick();
-        QCOMPARE(c.shown(0), f.mid(7, 3).join(u'|'));
-        if (f[1] == StationMode::Counter)
-            QCOMPARE(c.stations.at(0).vartipex2, f[7]);
+        COMPARE_RECORDS({c.shown(0)}, c.shownColumns,
+                        {r.fields("time after | charge after | total after")});
+        if (r[u"mode"] == StationMode::Counter)
+            QCOMPARE(c.stations.at(0).vartipex2, r[u"time after"]);
         QVERIFY(c.reloadsAsItIs());
     }
 
@@ -120,18 +125,22 @@ private slots:
         c.rows.forget();
         c.tick(); // 0:01:59, still at the stored 60
         QCOMPARE(c.stations.at(0).sub, u"1,00"_s);
-        QCOMPARE(c.shown(1), u"0:01:00|0,00|0,00"_s); // no row: metered at no rate, not stored
+        // No row: metered at no rate, not stored.
+        COMPARE_RECORDS({c.shown(1)}, c.shownColumns, "0:01:00 | 0,00 | 0,00");
         c.tick();
-        QCOMPARE(c.shown(0), u"0:02:00|4,00|4,00"_s); // at 120
-        QCOMPARE(c.store.scalar(u"SELECT group_concat(vartipex2 || ' ' || TARIFA) FROM CYBER"_s),
-                 u"0:02:00 4.0"_s); // PC01's row only, as the second tick left it
+        COMPARE_RECORDS({c.shown(0)}, c.shownColumns, "0:02:00 | 4,00 | 4,00"); // at 120
+        // PC01's row only, as the second tick left it.
+        COMPARE_RECORDS(c.store.rows(u"SELECT vartipex2, TARIFA FROM CYBER"_s),
+                        "vartipex2 | TARIFA", "0:02:00 | 4.0");
     }
 
     void prepaidRunsOut_data()
     {
-        // Rate | bought | elapsed | customer | timetoend, restorecounters (empty: not set) | ticks
-        // to the end | warnings | journal amount and user | the freed station's charge and total.
-        test::addRows(R"(
+        // Settings left empty are not set; the ticks to the end, the warnings sent, the journal row
+        // and the freed station's charge and total.
+        test::addRows("rate | bought | elapsed | customer | timetoend | restorecounters | ticks | "
+                      "warnings | VALOR | USER | charge and total",
+                      R"(
     defaults            |60|0:06:00 |       |   | | |360|25|6,00 |ANONIMO|0,00
     counters kept       |60|0:06:00 |       |ana| |0|360|25|6,00 |ana    |6,00
     no warning          |60|0:06:00 |       |   |0| |360|0 |6,00 |ANONIMO|0,00
@@ -144,29 +153,34 @@ private slots:
 
     void prepaidRunsOut()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Cafe c;
-        if (!f[4].isEmpty())
-            c.memory.write(u"timetoend"_s, f[4]);
-        if (!f[5].isEmpty())
-            c.memory.write(u"restorecounters"_s, f[5]);
-        QVERIFY(c.open({u"%1|PREPAGO|%2||||%3|%4"_s.arg(f[0], f[2], f[1], f[3]),
+        if (!r[u"timetoend"].isEmpty())
+            c.memory.write(u"timetoend"_s, r[u"timetoend"]);
+        if (!r[u"restorecounters"].isEmpty())
+            c.memory.write(u"restorecounters"_s, r[u"restorecounters"]);
+        QVERIFY(c.open({u"%1|PREPAGO|%2||||%3|%4"_s.arg(r[u"rate"], r[u"elapsed"], r[u"bought"],
+                                                        r[u"customer"]),
                         u"60|CONTADOR|0:00:00|0,00|0,00|0,00"_s}));
         QSignalSpy ended(&c.metering, &Metering::prepaidEnded);
-        const int ticks = f[6].toInt();
+        const int ticks = r.number(u"ticks");
         c.tick(ticks - 1);
         QCOMPARE(ended.size(), 0);
         c.tick(4); // runs out, then three ticks of a free station
-        QCOMPARE(c.links.sentTo(0).count(u"SHOWF#LVX#SHOWF#LVXF#"_s), f[7].toInt());
+        QCOMPARE(c.links.sentTo(0).count(u"SHOWF#LVX#SHOWF#LVXF#"_s), r.number(u"warnings"));
         QCOMPARE(c.links.sentTo(0).count(u"FINISHT#LVX#DOTHEM#LVXF#"_s), 1);
         QCOMPARE(c.links.sentTo(1).size(), 0);
         QCOMPARE(c.stations.at(1).tiempo, QTime(0, 0).addSecs(ticks + 3).toString(u"H:mm:ss"_s));
         QCOMPARE(QList<QVariantList>(ended), QList<QVariantList>{{0}});
-        QCOMPARE(c.journalRows().join(u'\n'),
-                 f[8].isEmpty() ? QString() : f[8] + u'|' + f[9] + u"|PC01|PREPAGO|Marta"_s);
+        COMPARE_RECORDS(c.journalRows(), c.journalColumns,
+                        r[u"VALOR"].isEmpty()
+                            ? QString()
+                            : r[u"VALOR"] + u" | "_s + r[u"USER"] + u" | PC01 | PREPAGO | Marta"_s);
         const Station& s = c.stations.at(0);
-        QCOMPARE(c.shown(0) + s.modo + s.LSTCLWA + s.usuario + s.vartipex2 + s.vartipex3,
-                 u"0:00:00|%1|%1"_s.arg(f[10]));
+        COMPARE_FIELDS(u"0:00:00 | %1 | %1 | | | | |"_s.arg(r[u"charge and total"]),
+                       "tiempo | sub | total | modo | LSTCLWA | usuario | vartipex2 | vartipex3",
+                       s.tiempo, s.sub, s.total, s.modo, s.LSTCLWA, s.usuario, s.vartipex2,
+                       s.vartipex3);
         QVERIFY(c.reloadsAsItIs());
     }
 
@@ -180,20 +194,20 @@ private slots:
                         u"0|PREPAGO|||||0:30:00|sin cuenta"_s, u"0"_s, u"0|EN ESPERA"_s}));
         c.clock.set(QDateTime(QDate(2026, 3, 4), QTime(9, 4, 58)));
         c.tick(2);
-        const QString times = u"SELECT group_concat(COALESCE(TIMERES, '-'), ' ') FROM CUENTAS"_s;
-        QCOMPARE(c.store.scalar(times).toString(), u"0:59:58 0:29:58 2:00:00"_s);
+        COMPARE_RECORDS(c.store.rows(u"SELECT USER, TIMERES FROM CUENTAS"_s), "USER | TIMERES",
+                        "ana | 0:59:58 \n muñoz | 0:29:58 \n eva | 2:00:00");
         QCOMPARE(c.stations.at(2).tiempo, u"0:29:58"_s);
-        QCOMPARE(c.metering.stationsText() + u'|' + c.metering.dateText() + u'|' +
-                     c.metering.timeText(),
-                 u"Puestos libres: 1 Ocupados: 4|4/3/2026|9:05"_s);
+        QCOMPARE(c.metering.stationsText(), u"Puestos libres: 1 Ocupados: 4"_s);
+        QCOMPARE(c.metering.dateText(), u"4/3/2026"_s);
+        QCOMPARE(c.metering.timeText(), u"9:05"_s);
         // An account that cannot be written is reported once; the stations are stored all the same.
         QSignalSpy failed(&c.metering, &Metering::storeFailed);
         QVERIFY(c.store.exec(u"ALTER TABLE CUENTAS RENAME TO CUENTAS_OLD"_s));
         c.tick(3);
         QCOMPARE(failed.size(), 1);
         QVERIFY(failed[0][0].toString().contains(u"Ana"_s));
-        QCOMPARE(c.store.scalar(u"SELECT TIEMPO || ' ' || vartipex2 FROM CYBER"_s).toString(),
-                 u"0:59:55 0:00:05"_s);
+        COMPARE_RECORDS(c.store.rows(u"SELECT TIEMPO, vartipex2 FROM CYBER LIMIT 1"_s),
+                        "TIEMPO | vartipex2", "0:59:55 | 0:00:05");
         QVERIFY(c.store.exec(u"ALTER TABLE CUENTAS_OLD RENAME TO CUENTAS"_s));
         c.tick(); // again only after a tick went through
         QVERIFY(c.store.exec(u"ALTER TABLE CUENTAS RENAME TO CUENTAS_OLD"_s));
@@ -225,7 +239,8 @@ private slots:
         QVERIFY(c.store.exec(u"DROP TRIGGER refuse"_s));
         c.tick();
         QCOMPARE(c.store.scalar(u"SELECT MODALIDAD FROM CYBER"_s).toString(), QString());
-        QCOMPARE(c.journalRows(), QStringList{u"2,00|ANONIMO|PC01|PREPAGO|Marta"_s});
+        COMPARE_RECORDS(c.journalRows(), c.journalColumns,
+                        "2,00 | ANONIMO | PC01 | PREPAGO | Marta");
         QCOMPARE(c.journal.unwrittenCount(), 0);
         QCOMPARE(written.size(), 1);
         QCOMPARE(c.links.sentTo(0).count(u"FINISHT#LVX#DOTHEM#LVXF#"_s), 1);

@@ -11,8 +11,8 @@ class TestLogin : public QObject {
 private slots:
     void automaticLogin_data()
     {
-        // the operators, "name:password" ("~" for a null password) | who is logged in at once
-        test::addRows(R"(
+        // The operators as "name:password" ("~" for a null password); who is logged in at once.
+        test::addRows("operators | logged in", R"(
             single, no password   |admin:          |admin
             single, null password |caja:~          |caja
             single with password  |admin:x         |
@@ -21,22 +21,22 @@ private slots:
     }
     void automaticLogin()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::TempStore t;
         QVERIFY(t.exec(u"DELETE FROM Operadores"_s));
-        for (const QString& op : f[0].split(u' ', Qt::SkipEmptyParts)) {
+        for (const QString& op : r[u"operators"].split(u' ', Qt::SkipEmptyParts)) {
             const QString password = op.section(u':', 1);
             QVERIFY(t.addOperator(op.section(u':', 0, 0),
                                   password == u"~" ? QVariant() : QVariant(password), {0}));
         }
         const auto who = LoginCheck(t.db()).automaticLogin();
-        QCOMPARE(who ? who->name : QString(), f[1]);
+        QCOMPARE(who ? who->name : QString(), r[u"logged in"]);
     }
 
     void check_data();
     void check()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::TempStore t;
         for (const auto& [name, password] : {std::pair{u"Maria"_s, u"Secreta"_s},
                                              {u"Begoña"_s, u"ñ"_s},
@@ -44,16 +44,16 @@ private slots:
                                              {u"dup"_s, u"uno"_s},
                                              {u"DUP"_s, u"dos"_s}})
             QVERIFY(t.addOperator(name, password, {0, 4, 6}));
-        const auto result = LoginCheck(t.db()).check(f[0], f[1]);
+        const auto result = LoginCheck(t.db()).check(r[u"user"], r[u"password"]);
         using O = LoginCheck::Outcome;
         const QStringList outcomes = {u"Accepted"_s, u"EmptyUser"_s, u"UnknownUser"_s,
                                       u"WrongPassword"_s, u"StoreError"_s};
-        QCOMPARE(outcomes.value(int(result.outcome)), f[2]);
-        QCOMPARE(result.record.name, f[3]);
-        if (result.outcome != O::Accepted || f[3] == u"admin")
+        QCOMPARE(outcomes.value(int(result.outcome)), r[u"outcome"]);
+        QCOMPARE(result.record.name, r[u"stored name"]);
+        if (result.outcome != O::Accepted || r[u"stored name"] == u"admin")
             return;
         // The session gets the row's password and exactly its rights.
-        QCOMPARE(result.record.password, f[1]);
+        QCOMPARE(result.record.password, r[u"password"]);
         OperatorSession session;
         session.logIn(result.record);
         for (int i = 0; i < RightCount; ++i)
@@ -64,8 +64,8 @@ private slots:
 // Outside the class: the code generator does not read quotes inside raw strings.
 void TestLogin::check_data()
 {
-    // user | password | outcome | the stored spelling when accepted
-    test::addRows(R"(
+    // The stored name is the stored spelling when accepted.
+    test::addRows("user | password | outcome | stored name", R"(
         empty user              |       |x      |EmptyUser    |
         unknown user            |nadie  |       |UnknownUser  |
         name in other case      |MARIA  |Secreta|Accepted     |Maria

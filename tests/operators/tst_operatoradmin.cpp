@@ -11,9 +11,6 @@ using Mode = OperatorAdmin::Mode;
 
 namespace {
 
-const QString TableSql =
-    u"SELECT group_concat(Usuario||':'||ifnull(password, '')||':'||%1, ' ') FROM Operadores"_s;
-
 // admin (every right, made with the store), caja, muñoz, Marta (logged in) and Admin.
 struct Fixture : test::CounterServices {
     Fixture()
@@ -24,14 +21,17 @@ struct Fixture : test::CounterServices {
         store.addOperator(u"Admin"_s, u"a"_s, {0});
         admin.load();
     }
-    // "name:password:rights" per operator, the rights as eight digits in column order.
-    QString table()
+    // The operators as stored, the rights as eight digits in column order. The tests write them
+    // "name:password:rights", blanks between the operators.
+    test::Records table()
     {
-        return store.scalar(TableSql.arg(operatorRightColumns().join(u"||"))).toString();
+        return store.rows(u"SELECT Usuario, password, %1 FROM Operadores"_s.arg(
+            operatorRightColumns().join(u"||")));
     }
     OperatorAdmin admin{{store.db(), actions, prompts, session}};
 };
 
+const char* const Columns = "Usuario | password | rights";
 const QString Start = u"admin::11111111 caja:c:00001000 muñoz::00000000 Marta:m:00000000 "
                       u"Admin:a:10000000"_s;
 
@@ -50,7 +50,7 @@ private slots:
         f.admin.invertRights();
         f.admin.setPassword(u"nueva"_s);
         QVERIFY(f.admin.save());
-        QCOMPARE(f.table().section(u' ', 0, 0), u"admin:nueva:11111111"_s);
+        COMPARE_RECORDS(f.table().mid(0, 1), Columns, u"admin:nueva:11111111"_s, u' ', u':');
         OperatorSession caja;
         caja.logIn(LoginCheck(f.store.db()).check(u"CAJA"_s, u"c"_s).record);
         f.admin.selectRow(4); // "Admin" is an ordinary operator
@@ -64,8 +64,8 @@ private slots:
 
     void todosInvertsAndNewSaves_data()
     {
-        // boxes checked before "Todos" | stored rights
-        test::addRows(R"(
+        // The boxes checked before "Todos", the rights stored.
+        test::addRows("checked | rights", R"(
     three |0 2 5          |01011011
     none  |               |11111111
     all   |0 1 2 3 4 5 6 7|00000000
@@ -73,7 +73,7 @@ private slots:
     }
     void todosInvertsAndNewSaves()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
         c.admin.selectRow(1);
         // "Nuevo" empties the fields and keeps the boxes of the operator shown before.
@@ -81,19 +81,19 @@ private slots:
         QVERIFY(c.admin.form().name.isEmpty() && c.admin.form().password.isEmpty());
         QVERIFY(c.admin.form().rights == c.admin.rows()[1].record.rights);
         for (int i = 0; i < RightCount; ++i)
-            c.admin.clickRight(Right(i), f[0].split(u' ').contains(QString::number(i)));
+            c.admin.clickRight(Right(i), r[u"checked"].split(u' ').contains(QString::number(i)));
         c.admin.invertRights();
         c.admin.setName(u" luis "_s);
         c.admin.setPassword(u"pw"_s);
         QVERIFY(c.admin.save());
-        QCOMPARE(c.table(), Start + u" luis:pw:"_s + f[1]);
+        COMPARE_RECORDS(c.table(), Columns, Start + u" luis:pw:"_s + r[u"rights"], u' ', u':');
         QVERIFY(c.admin.currentRow() == 5 && c.admin.mode() == Mode::Browse);
     }
 
     void saveRefusals_data()
     {
-        // row modified (-1: "Nuevo") | name typed | name already taken ("": saved, "-": empty)
-        test::addRows(R"(
+        // The row modified (-1: "Nuevo"); the name taken ("": saved, "-": empty).
+        test::addRows("row | typed | taken", R"(
     empty          |-1|      |-
     taken          |-1|CAJA  |caja
     taken, ñ       |-1|MUÑOZ |muñoz
@@ -102,30 +102,33 @@ private slots:
     rename to taken|1 |Muñoz |muñoz
     Admin to admin |4 |admin |admin
     )");
-        QTest::newRow("blanks") << QStringList{u"-1"_s, u"   "_s, u"-"_s};
+        QTest::newRow("blanks") << test::Row({u"row"_s, u"typed"_s, u"taken"_s},
+                                             {u"-1"_s, u"   "_s, u"-"_s});
     }
     void saveRefusals()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
-        c.admin.selectRow(f[0].toInt());
-        f[0] == u"-1"_s ? void(c.admin.startNew()) : void(c.admin.startModify());
-        c.admin.setName(f[1]);
-        const QString taken = u"Ya existe un operador con el nombre \"%1\". Escriba otro nombre."_s;
-        const QString told = f[2] == u"-"_s   ? u"Ingrese los datos"_s
-                             : f[2].isEmpty() ? f[2]
-                                              : taken.arg(f[2]);
+        c.admin.selectRow(r.number(u"row"));
+        r.number(u"row") == -1 ? void(c.admin.startNew()) : void(c.admin.startModify());
+        c.admin.setName(r[u"typed"]);
+        const QString taken = r[u"taken"], twice = u"Ya existe un operador con el nombre \"%1\"."_s;
+        const QString told = taken == u"-"_s   ? u"Ingrese los datos"_s
+                             : taken.isEmpty() ? taken
+                                               : twice.arg(taken) + u" Escriba otro nombre."_s;
         QCOMPARE(c.admin.save(), told.isEmpty());
-        QCOMPARE(c.prompts.toldTexts().join(u'|'), told);
-        QVERIFY(f[2] != u"-"_s || c.prompts.told[0].icon == Prompts::Icon::Information);
+        QCOMPARE(c.prompts.toldTexts(), QStringList(!told.isEmpty(), told));
+        QVERIFY(taken != u"-"_s || c.prompts.told[0].icon == Prompts::Icon::Information);
         QCOMPARE(c.admin.mode(), told.isEmpty() ? Mode::Browse : Mode::Edit);
-        QCOMPARE(c.table(), told.isEmpty() ? QString(Start).replace(u"caja"_s, f[1]) : Start);
+        COMPARE_RECORDS(c.table(), Columns,
+                        told.isEmpty() ? QString(Start).replace(u"caja"_s, r[u"typed"]) : Start,
+                        u' ', u':');
     }
 
     void removeMovesToFirstRow_data()
     {
-        // row | answer | question or refusal | operators left | current row after
-        test::addRows(R"(
+        // The question or the refusal, the operators left, the current row after.
+        test::addRows("row | answer | told | left | current", R"(
     asked, yes   |1|y|Desea eliminar el operador: \ncaja        |admin muñoz Marta Admin     |0
     asked, no    |1|n|Desea eliminar el operador: \ncaja        |admin caja muñoz Marta Admin|1
     last row     |4|y|Desea eliminar el operador: \nAdmin       |admin caja muñoz Marta      |0
@@ -135,16 +138,18 @@ private slots:
     }
     void removeMovesToFirstRow()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture c;
-        c.admin.selectRow(f[0].toInt());
-        c.prompts.answerNext(f[1] == u"y"_s);
-        QCOMPARE(c.admin.remove(), f[3].split(u' ').size() == 4);
+        c.admin.selectRow(r.number(u"row"));
+        c.prompts.answerNext(r[u"answer"] == u"y"_s);
+        const QStringList left = r[u"left"].split(u' ');
+        QCOMPARE(c.admin.remove(), left.size() == 4);
         QCOMPARE(c.prompts.questions + c.prompts.toldTexts(),
-                 QStringList{f[2].replace(u"\\n"_s, u"\n"_s)});
-        QCOMPARE(c.table().remove(QRegularExpression(u":[^ ]*"_s)), f[3]);
-        QCOMPARE(c.admin.form().name + QString::number(c.admin.currentRow()),
-                 f[3].split(u' ')[f[4].toInt()] + f[4]);
+                 QStringList{r[u"told"].replace(u"\\n"_s, u"\n"_s)});
+        for (int i = 0; i < 5; ++i) // the operators left, in order
+            QCOMPARE(c.table().value(i).value(0), left.value(i));
+        QCOMPARE(c.admin.currentRow(), r.number(u"current"));
+        QCOMPARE(c.admin.form().name, left[r.number(u"current")]);
     }
 
     void windowWiring()
@@ -168,7 +173,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), u"pw"_s);
         click(u"cmdguardar"_s);
-        QCOMPARE(f.table(), Start + u" luis:pw:00001000"_s);
+        COMPARE_RECORDS(f.table(), Columns, Start + u" luis:pw:00001000"_s, u' ', u':');
         QVERIFY(w.grid()->rowCount() == 6 && w.grid()->currentRow() == 5);
         click(u"cmdcerrar"_s);
         QVERIFY(!w.isVisible());

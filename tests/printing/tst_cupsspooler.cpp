@@ -75,8 +75,7 @@ private slots:
 
     void queuedJob_data()
     {
-        // originating host | machine
-        test::addRows(R"(
+        test::addRows("originating host | machine", R"(
     station name    |PC03     |\\PC03
     already prefixed|\\PC05   |\\PC05
     one backslash   |\PC06    |\\PC06
@@ -87,21 +86,21 @@ private slots:
 
     void queuedJob()
     {
-        QFETCH(QStringList, f);
-        const int id = m_cups.submit(u"alpha"_s, f[0], 2);
+        QFETCH(test::Row, r);
+        const int id = m_cups.submit(u"alpha"_s, r[u"originating host"], 2);
         QVERIFY(id > 0);
         const auto jobs = m_spooler->jobs(u"alpha"_s);
         QVERIFY(jobs && !jobs->empty());
         QCOMPARE(jobs->back().id, id); // queue order: the last sent comes last
-        QCOMPARE(jobs->back().machine, f[1]);
+        QCOMPARE(jobs->back().machine, r[u"machine"]);
         QCOMPARE(jobs->back().status & JobStatus::Printing, 0u);
         QVERIFY(!jobs->back().ownStatusText);
     }
 
     void cancel_data()
     {
-        // job id asked on alpha ("new": the job just queued there) | accepted
-        test::addRows(R"(
+        // The job id asked on alpha, "new": the job just queued there.
+        test::addRows("job | accepted", R"(
     current job|0    |no
     every job  |-1   |no
     unknown job|99999|no
@@ -111,13 +110,14 @@ private slots:
 
     void cancel()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         const int id = m_cups.submit(u"alpha"_s, u"PC07"_s, 1);
         QVERIFY(id > 0);
         const auto before = m_spooler->jobs(u"alpha"_s);
         QVERIFY(find(before, id));
-        const bool accepted = f[1] == u"yes"_s;
-        QCOMPARE(m_spooler->cancel(u"alpha"_s, f[0] == u"new"_s ? id : f[0].toInt()), accepted);
+        const bool accepted = r.yes(u"accepted");
+        const int asked = r[u"job"] == u"new"_s ? id : r.number(u"job");
+        QCOMPARE(m_spooler->cancel(u"alpha"_s, asked), accepted);
         const auto after = m_spooler->jobs(u"alpha"_s);
         QVERIFY(after);
         QCOMPARE(after->size() + accepted, before->size());
@@ -164,19 +164,21 @@ private slots:
         PendingPrints prints(c.store.db());
         QVERIFY(prints.reload());
         QCOMPARE(prints.count(), 2);
-        QCOMPARE(prints.rows()[0].maquina + u' ' + prints.rows()[0].cantidad + u' ' +
-                     prints.rows()[0].valor + u' ' + prints.rows()[0].jobid,
-                 u"\\\\PC03 3 1,50 "_s + QString::number(mine));
+        const PendingPrint& p = prints.rows()[0];
+        COMPARE_FIELDS(u"\\\\PC03 | 3 | 1,50 | %1"_s.arg(mine),
+                       "maquina | cantidad | valor | jobid", p.maquina, p.cantidad, p.valor,
+                       p.jobid);
         // Seen printing with its pages counted, and no status text of its own.
         QCOMPARE(c.store.scalar(u"SELECT pagimpres FROM Impresiones WHERE jobid = ?"_s, {mine}),
                  QVariant(3));
         Charging charging({c.stations, c.actions, prints, c.commands, c.journal, c.prompts});
         c.prompts.answerNext(true);
         QCOMPARE(charging.COBRAR(charging.build(0).value(), u"5"_s), Charging::Outcome::Charged);
-        QCOMPARE(c.journalRows().join(u' '),
-                 u"0,25|ANONIMO|PC03|CONTADOR|Marta 1,50|ANONIMO|PC03|3 IMPRESION(ES) |Marta"_s);
-        QCOMPARE(c.store.scalar(u"SELECT group_concat(PC) FROM Impresiones"_s),
-                 QVariant(u"\\\\PC04"_s));
+        COMPARE_RECORDS(
+            c.journalRows(), c.journalColumns,
+            test::Records{{u"0,25"_s, u"ANONIMO"_s, u"PC03"_s, u"CONTADOR"_s, u"Marta"_s},
+                          {u"1,50"_s, u"ANONIMO"_s, u"PC03"_s, u"3 IMPRESION(ES) "_s, u"Marta"_s}});
+        COMPARE_RECORDS(c.store.rows(u"SELECT PC FROM Impresiones"_s), "PC", "\\\\PC04");
     }
 };
 

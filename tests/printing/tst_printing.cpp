@@ -30,20 +30,13 @@ struct Counter : test::CounterServices {
         monitor.Obtener_Impresoras2();
         return done.wait(5000);
     }
-    QString listed() const
+    test::Records listed() const { return test::fields(prints.rows()); }
+    static constexpr const char* storedColumns =
+        "impresora | PC | cantidad | pagimpres | valor | fecha | hora | jobid";
+    test::Records stored()
     {
-        QStringList rows;
-        for (const PendingPrint& p : prints.rows())
-            rows << QStringList{p.impresora, p.maquina, p.cantidad, p.valor, p.jobid}.join(u':');
-        return rows.join(u' ');
-    }
-    QString stored()
-    {
-        return store
-            .scalar(u"SELECT group_concat(impresora || ':' || PC || ':' || cantidad || ':' "
-                    u"|| pagimpres || ':' || valor || ':' || fecha || ':' || hora || ':' "
-                    u"|| jobid, ' ') FROM Impresiones"_s)
-            .toString();
+        return store.rows(u"SELECT impresora, PC, cantidad, pagimpres, valor, fecha, hora, jobid "
+                          u"FROM Impresiones"_s);
     }
 };
 
@@ -90,17 +83,21 @@ private slots:
         QVERIFY(c.pass({{u"HP"_s, {job(7, printing, false, 9), job(8, printing, false, 10)}},
                         {u"Epson"_s, {job(7, printing, false, 2)}},
                         {u"Laser"_s, {job(4, printing, false, 2)}}}));
-        const QString listed = u"HP:\\\\PC03:3:1,5:7 Epson:\\\\PC03:2:0:7 HP:\\\\PC03:10:4:8 "
-                               u"Laser:\\\\PC03:2:2:4"_s;
-        QCOMPARE(c.listed(), listed);
-        QCOMPARE(c.stored(), u"HP:\\\\PC03:3:1:1,50:2026-12-04:09:05:03:7 "
-                             u"Epson:\\\\PC03:2:1:0,00:2026-12-04:09:05:03:7 "
-                             u"HP:\\\\PC03:10:1:4,00:2026-12-04:09:05:03:8 "
-                             u"Laser:\\\\PC03:2:1:2,00:2026-12-04:09:05:03:4"_s);
+        COMPARE_RECORDS(c.listed(), test::printColumns,
+                        u"HP:\\\\PC03:3:1,5:7 Epson:\\\\PC03:2:0:7 HP:\\\\PC03:10:4:8 "
+                        u"Laser:\\\\PC03:2:2:4"_s,
+                        u' ', u':');
+        COMPARE_RECORDS(c.stored(), c.storedColumns,
+                        u"HP|\\\\PC03|3|1|1,50|2026-12-04|09:05:03|7\n"
+                        u"Epson|\\\\PC03|2|1|0,00|2026-12-04|09:05:03|7\n"
+                        u"HP|\\\\PC03|10|1|4,00|2026-12-04|09:05:03|8\n"
+                        u"Laser|\\\\PC03|2|1|2,00|2026-12-04|09:05:03|4"_s);
         // A restart reads the same jobs back, in table order, with the amounts as stored.
         QVERIFY(c.prints.reload());
-        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,50:7 Epson:\\\\PC03:2:0,00:7 HP:\\\\PC03:10:4,00:8 "
-                             u"Laser:\\\\PC03:2:2,00:4"_s);
+        COMPARE_RECORDS(c.listed(), test::printColumns,
+                        u"HP:\\\\PC03:3:1,50:7 Epson:\\\\PC03:2:0,00:7 HP:\\\\PC03:10:4,00:8 "
+                        u"Laser:\\\\PC03:2:2,00:4"_s,
+                        u' ', u':');
     }
 
     void removeTakesOneJobClearTakesAll()
@@ -108,9 +105,10 @@ private slots:
         Counter c;
         QVERIFY(c.pass({{u"HP"_s, {job(1, 0x10), job(2, 0x10)}}, {u"Epson"_s, {job(1, 0x10)}}}));
         QVERIFY(c.prints.remove(c.actions, 0));
-        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,5:2 Epson:\\\\PC03:3:0:1"_s);
-        QCOMPARE(c.store.scalar(u"SELECT group_concat(impresora || jobid) FROM Impresiones"_s),
-                 QVariant(u"HP2,Epson1"_s));
+        COMPARE_RECORDS(c.listed(), test::printColumns,
+                        u"HP:\\\\PC03:3:1,5:2 Epson:\\\\PC03:3:0:1"_s, u' ', u':');
+        COMPARE_RECORDS(c.store.rows(u"SELECT impresora, jobid FROM Impresiones"_s),
+                        "impresora | jobid", "HP | 2 \n Epson | 1");
         QVERIFY(c.prints.clear(c.actions));
         QVERIFY(c.prints.count() == 0 && c.stored().isEmpty());
     }
@@ -133,7 +131,7 @@ private slots:
         c.spooler.release();
         QVERIFY(done.wait(5000));
         QCOMPARE(done.size(), 1);
-        QCOMPARE(c.listed(), u"HP:\\\\PC03:3:1,5:5"_s);
+        COMPARE_RECORDS(c.listed(), test::printColumns, R"(HP | \\PC03 | 3 | 1,5 | 5)");
         c.monitor.cancel(u"HP"_s, 5);
         QSignalSpy cancelled(&c.monitor, &PrintMonitor::cancelled);
         QVERIFY(cancelled.wait(5000));

@@ -31,12 +31,12 @@ struct Shop : test::CounterServices {
                 return false;
         return true;
     }
-    QString table()
+    static constexpr const char* tableColumns =
+        "Codigo | Articulo | Descripcion | Stock | PVP | Costo";
+    test::Records table()
     {
-        return store
-            .scalar(u"SELECT group_concat(Codigo || ':' || Articulo || ':' || Descripcion || ':' "
-                    u"|| Stock || ':' || PVP || ':' || Costo, ' ') FROM Articulos"_s)
-            .toString();
+        return store.rows(
+            u"SELECT Codigo, Articulo, Descripcion, Stock, PVP, Costo FROM Articulos"_s);
     }
 };
 
@@ -48,60 +48,64 @@ private slots:
 
     void selling_data()
     {
-        // lines (stock a:10:5 b:5:5 c:1:1 d:0.335:9) | IMPUESTO ("-": never set) | paid ("lleno":
-        // the store refuses the journal row) | told | the lines' Sub/Sub/IVA/Total | stocks after |
-        // the journal row
-        test::addRows(R"(
-        exact payment  |0:1 1:1|-   |16,80   |Cambio: 0,00|10,00 5,00/15,00/1,80/16,80|4 4 1 9|16,80|ANONIMO||Venta de Articulo(s)|Marta
-        decimal comma  |0:1 1:1|12,5|17      |Cambio: 0,12|10,00 5,00/15,00/1,88/16,88|4 4 1 9|16,88|ANONIMO||Venta de Articulo(s)|Marta
-        half, no tax   |2:0,5  |0   |1       |Cambio: 0,50|0,50/0,50/0,00/0,50|5 5 0.5 9|0,50|ANONIMO||Venta de Articulo(s)|Marta
-        line rounds up |3:3    |10  |2       |Cambio: 0,89|1,01/1,01/0,10/1,11|5 5 1 6|1,11|ANONIMO||Venta de Articulo(s)|Marta
-        two lines pass stock|0:3 0:3|-|70    |Cambio: 2,80|30,00 30,00/60,00/7,20/67,20|-1 5 1 9|67,20|ANONIMO||Venta de Articulo(s)|Marta
-        no payment     |0:1    |-   |        |Ingrese el valor|10,00/10,00/1,20/11,20|5 5 1 9|
-        no number      |0:1    |-   |1,2,3   |Ingrese el valor|10,00/10,00/1,20/11,20|5 5 1 9|
-        a cent short   |0:1    |-   |11,19   |Cantidad insuficiente|10,00/10,00/1,20/11,20|5 5 1 9|
-        too much stock |2:2    |-   |5       |NO hay suficiente STOCK|/0,00/0,00/0,00|5 5 1 9|
-        no quantity    |0:0    |-   |5       |Ingrese una cantidad mayor que 0.|/0,00/0,00/0,00|5 5 1 9|
-        journal refused|0:1 1:2|-   |30 lleno|Cambio: 7,60|10,00 10,00/20,00/2,40/22,40|5 5 1 9|
+        // Lines sold of the stock a:10:5 b:5:5 c:1:1 d:0.335:9; IMPUESTO "-": never set; paid
+        // "lleno": the store refuses the journal row; the totals, stocks and journal row after.
+        test::addRows("lines | IMPUESTO | paid | told | line subs | Sub | IVA | Total | stocks | "
+                      "VALOR | USER | PC | DESCRIP | OPERADOR",
+                      R"(
+        exact payment  |0:1 1:1|-   |16,80   |Cambio: 0,00|10,00 5,00|15,00|1,80|16,80|4 4 1 9|16,80|ANONIMO||Venta de Articulo(s)|Marta
+        decimal comma  |0:1 1:1|12,5|17      |Cambio: 0,12|10,00 5,00|15,00|1,88|16,88|4 4 1 9|16,88|ANONIMO||Venta de Articulo(s)|Marta
+        half, no tax   |2:0,5  |0   |1       |Cambio: 0,50|0,50|0,50|0,00|0,50|5 5 0.5 9|0,50|ANONIMO||Venta de Articulo(s)|Marta
+        line rounds up |3:3    |10  |2       |Cambio: 0,89|1,01|1,01|0,10|1,11|5 5 1 6|1,11|ANONIMO||Venta de Articulo(s)|Marta
+        two lines pass stock|0:3 0:3|-|70    |Cambio: 2,80|30,00 30,00|60,00|7,20|67,20|-1 5 1 9|67,20|ANONIMO||Venta de Articulo(s)|Marta
+        no payment     |0:1    |-   |        |Ingrese el valor|10,00|10,00|1,20|11,20|5 5 1 9|||||
+        no number      |0:1    |-   |1,2,3   |Ingrese el valor|10,00|10,00|1,20|11,20|5 5 1 9|||||
+        a cent short   |0:1    |-   |11,19   |Cantidad insuficiente|10,00|10,00|1,20|11,20|5 5 1 9|||||
+        too much stock |2:2    |-   |5       |NO hay suficiente STOCK||0,00|0,00|0,00|5 5 1 9|||||
+        no quantity    |0:0    |-   |5       |Ingrese una cantidad mayor que 0.||0,00|0,00|0,00|5 5 1 9|||||
+        journal refused|0:1 1:2|-   |30 lleno|Cambio: 7,60|10,00 10,00|20,00|2,40|22,40|5 5 1 9|||||
         )");
     }
     void selling()
     {
-        QFETCH(QStringList, f);
-        const bool full = f[2].endsWith(u" lleno"_s);
+        QFETCH(test::Row, r);
+        const bool full = r[u"paid"].endsWith(u" lleno"_s);
         Shop s;
-        if (f[1] != u"-")
-            s.settings.write(u"IMPUESTO"_s, f[1]);
+        if (r[u"IMPUESTO"] != u"-")
+            s.settings.write(u"IMPUESTO"_s, r[u"IMPUESTO"]);
         s.stock(u"a:10:5 b:5:5 c:1:1 d:0.335:9"_s);
-        const bool added = s.add(f[0]);
+        const bool added = s.add(r[u"lines"]);
         QStringList subs;
         for (const SaleLine& l : s.sale.lines())
             subs << l.sub;
+        QCOMPARE(subs, r[u"line subs"].split(u' ', Qt::SkipEmptyParts));
         const Sale::Totals t = s.sale.totals();
-        QCOMPARE(subs.join(u' ') + u'/' + t.sub + u'/' + t.iva + u'/' + t.total, f[4]);
+        COMPARE_FIELDS(r.fields(u"Sub | IVA | Total"_s).join(u'|'), "Sub | IVA | Total", t.sub,
+                       t.iva, t.total);
         if (full)
             s.store.exec(u"CREATE TRIGGER full BEFORE INSERT ON INFORMES BEGIN SELECT RAISE(ABORT, "
                          u"'disco lleno'); END"_s);
-        const Sale::Outcome outcome = s.sale.sell(f[2].section(u' ', 0, 0));
-        QCOMPARE(s.prompts.toldTexts().value(0).trimmed(), f[3]);
-        QCOMPARE(s.store.scalar(u"SELECT group_concat(printf('%g', Stock), ' ') FROM Articulos"_s)
-                     .toString(),
-                 f[5]);
-        QCOMPARE(s.journalRows().join(u' '), f.mid(6).join(u'|'));
+        const Sale::Outcome outcome = s.sale.sell(r[u"paid"].section(u' ', 0, 0));
+        QCOMPARE(s.prompts.toldTexts().value(0).trimmed(), r[u"told"]);
+        COMPARE_RECORDS(s.store.rows(u"SELECT printf('%g', Stock) FROM Articulos"_s), "Stock",
+                        test::records(r[u"stocks"], u' ', u'|'));
+        const bool sold = !r[u"VALOR"].isEmpty();
+        COMPARE_RECORDS(s.journalRows(), s.journalColumns,
+                        sold ? test::Records{r.fields(s.journalColumns)} : test::Records());
         // Sold: the lines are gone; refused or failed: they wait; no line: nothing to sell.
         QCOMPARE(s.sale.lines().empty(), outcome == Sale::Outcome::Sold || !added);
         const char* outcomes[] = {"Empty", "Refused", "Failed", "Sold"};
-        QCOMPARE(outcomes[int(outcome)], !added            ? "Empty"
-                                         : !f[6].isEmpty() ? "Sold"
-                                         : full            ? "Failed"
-                                                           : "Refused");
+        QCOMPARE(outcomes[int(outcome)], !added ? "Empty"
+                                         : sold ? "Sold"
+                                         : full ? "Failed"
+                                                : "Refused");
         QCOMPARE(s.prompts.notified.size(), full ? 1 : 0);
     }
 
     void search_data()
     {
-        // typed | the current row after, or "-": told, and still on the second row
-        test::addRows(R"(
+        // The current row after, or "-": told, and still on the second row.
+        test::addRows("typed | current", R"(
         every letter's case |PIÑA   |jugo de piña
         first of two        |o      |Coca-Cola
         percent is literal  |50%    |50% chocolate
@@ -113,21 +117,21 @@ private slots:
 
     void search()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Shop s;
         s.store.exec(u"INSERT INTO Articulos (Articulo) VALUES ('Coca-Cola'), ('jugo de piña'), "
                      u"('50% chocolate'), ('axb'), ('a_b'), ('cafe o''hara')"_s);
         s.catalogue.reload(1);
-        QCOMPARE(s.catalogue.find(f[0]), f[1] != u"-");
-        QCOMPARE(s.catalogue.current()->articulo, f[1] == u"-" ? u"jugo de piña"_s : f[1]);
-        QCOMPARE(s.prompts.toldTexts().join(u'/').contains(u"\"x%\""_s), f[1] == u"-");
+        const bool found = r[u"current"] != u"-";
+        QCOMPARE(s.catalogue.find(r[u"typed"]), found);
+        QCOMPARE(s.catalogue.current()->articulo, found ? r[u"current"] : u"jugo de piña"_s);
+        QCOMPARE(s.prompts.toldTexts().join(u'/').contains(u"\"x%\""_s), !found);
     }
 
     void saveAddsEditsAndRefuses_data()
     {
-        // "new" or "edit" (the first row) | Articulo | Descripcion | Stock | PVP | Costo | told |
-        // the table after, when saved
-        test::addRows(R"(
+        // A new row or an edit of the first; the table after, when saved, as "Codigo:Articulo:...".
+        test::addRows("mode | Articulo | Descripcion | Stock | PVP | Costo | told | table", R"(
         new row        |new |leche|entera|12 |1,25|1  ||1:pan:d:5.0:1.0:0.5 2:té:d:5.0:2.0:0.5 3:leche:entera:12.0:1.25:1.0
         edit, keep key |edit| PAN |      |-2 |1.5 |   ||1:PAN::-2.0:1.5:0.0 2:té:d:5.0:2.0:0.5
         empty stock    |new |x    |      |   |3,00004|1,23456||1:pan:d:5.0:1.0:0.5 2:té:d:5.0:2.0:0.5 3:x::0.0:3.0:1.2346
@@ -141,19 +145,22 @@ private slots:
 
     void saveAddsEditsAndRefuses()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Shop s;
         s.stock(u"pan:1:5 té:2:5"_s);
-        if (f[0] == u"new")
+        if (r[u"mode"] == u"new")
             s.catalogue.startNew();
-        const QString before = s.table();
-        QCOMPARE(s.catalogue.save({f[1], f[2], f[3], f[4], f[5]}), f[6].isEmpty());
-        QCOMPARE(s.prompts.toldTexts().join(u'/'), f[6]);
-        QCOMPARE(s.table(), f[6].isEmpty() ? f[7] : before);
+        const test::Records before = s.table();
+        const bool saved = r[u"told"].isEmpty();
+        QCOMPARE(s.catalogue.save(
+                     {r[u"Articulo"], r[u"Descripcion"], r[u"Stock"], r[u"PVP"], r[u"Costo"]}),
+                 saved);
+        QCOMPARE(s.prompts.toldTexts(), QStringList(!saved, r[u"told"]));
+        COMPARE_RECORDS(s.table(), s.tableColumns,
+                        saved ? test::records(r[u"table"], u' ', u':') : before);
         // Saved: the last row is current and "Nuevo" enabled again; refused: as it was.
-        QCOMPARE(s.catalogue.adding(), !f[6].isEmpty() && f[0] == u"new");
-        QCOMPARE(s.catalogue.currentIndex(),
-                 f[6].isEmpty() ? int(s.catalogue.rows().size()) - 1 : 0);
+        QCOMPARE(s.catalogue.adding(), !saved && r[u"mode"] == u"new");
+        QCOMPARE(s.catalogue.currentIndex(), saved ? int(s.catalogue.rows().size()) - 1 : 0);
     }
 
     void deleteAsks()
@@ -165,8 +172,9 @@ private slots:
         s.prompts.answerNext(false);
         s.prompts.answerNext(true);
         QVERIFY(!s.catalogue.remove() && s.catalogue.remove());
-        QCOMPARE(s.prompts.questions.join(u'/'), u"Desea eliminar ? té/Desea eliminar ? té"_s);
-        QCOMPARE(s.table(), u"1:pan:d:5.0:1.0:0.5 3:ají:d:1.0:1.0:0.5"_s);
+        QCOMPARE(s.prompts.questions, QStringList(2, u"Desea eliminar ? té"_s));
+        COMPARE_RECORDS(s.table(), s.tableColumns, u"1:pan:d:5.0:1.0:0.5 3:ají:d:1.0:1.0:0.5"_s,
+                        u' ', u':');
         QCOMPARE(s.catalogue.current()->articulo, u"ají"_s);
     }
 };

@@ -36,12 +36,26 @@ struct Fixture : test::CounterServices {
                    u"('2026-12-05', '11:00:00', 5, 'E', 'Luis')"_s);
     }
     Report report{{store.db(), session, settings, prompts, clock}};
-    QString descrips() const
+};
+
+QStringList descrips(const Report& report)
+{
+    QStringList d;
+    for (const ReportRow& r : report.rows())
+        d << r.descrip;
+    return d;
+}
+
+// The reports window on the fixture.
+struct Window : Fixture {
+    ReportsWindow w{{store.db(), session, settings, prompts, clock}};
+    QCalendarWidget* calendar = w.findChild<QCalendarWidget*>(u"calendario"_s);
+    QPushButton* find(const char* name) const { return w.findChild<QPushButton*>(name); }
+    // Opens the calendar with `button` and clicks `date`.
+    void pick(const char* button, QDate date)
     {
-        QStringList d;
-        for (const ReportRow& r : report.rows())
-            d << r.descrip;
-        return d.join(u' ');
+        QTest::mouseClick(find(button), Qt::LeftButton);
+        emit calendar->clicked(date);
     }
 };
 
@@ -82,8 +96,7 @@ class TestReports : public QObject {
 private slots:
     void dayAndRange_data()
     {
-        // mode | from | to | operator | rows | total
-        test::addRows(R"(
+        test::addRows("mode | from | to | operator | rows | total", R"(
     daily, every operator    |daily |2026-12-04|          |all  |B C D N    |19,00 USD
     daily, logged-in only    |daily |2026-12-04|          |     |B D        |6,00 USD
     range of that one day    |range |2026-12-04|2026-12-04|Todos|B C D N    |19,00 USD
@@ -95,37 +108,37 @@ private slots:
     }
     void dayAndRange()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture x;
         x.memory.write(u"moneda"_s, u"USD"_s);
         Report report{{x.store.db(), x.session, x.settings, x.prompts, x.clock}};
-        const bool ok = f[0] == u"daily"_s ? report.runDaily(*day(f[1]), f[3] == u"all"_s)
-                                           : report.runCustom(day(f[1]), day(f[2]), f[3]);
-        QVERIFY(ok);
-        QStringList d;
-        for (const ReportRow& r : report.rows())
-            d << r.descrip;
-        QCOMPARE(d.join(u' '), f[4]);
-        QCOMPARE(report.totalText(), f[5]);
+        const QString who = r[u"operator"];
+        QVERIFY(r[u"mode"] == u"daily"_s ? report.runDaily(*day(r[u"from"]), who == u"all"_s)
+                                         : report.runCustom(day(r[u"from"]), day(r[u"to"]), who));
+        QCOMPARE(descrips(report), r[u"rows"].split(u' ', Qt::SkipEmptyParts));
+        QCOMPARE(report.totalText(), r[u"total"]);
         QVERIFY(x.prompts.told.isEmpty());
     }
 
-    void dateNotChosen_data() { test::addRows("no Desde|  |2026-12-05\nno Hasta|2026-12-03|"); }
+    void dateNotChosen_data()
+    {
+        test::addRows("from | to", "no Desde|  |2026-12-05\nno Hasta|2026-12-03|");
+    }
     void dateNotChosen()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture x;
         QVERIFY(x.report.runDaily(QDate(2026, 12, 3), true));
-        QVERIFY(!x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
+        QVERIFY(!x.report.runCustom(day(r[u"from"]), day(r[u"to"]), u"Todos"_s));
         QCOMPARE(x.prompts.toldTexts(), QStringList{u"Seleccione la fecha"_s});
         QCOMPARE(x.prompts.told[0].icon, Prompts::Icon::Information);
-        QCOMPARE(x.descrips(), u"A"_s); // the rows shown stay
+        QCOMPARE(descrips(x.report), QStringList{u"A"_s}); // the rows shown stay
     }
 
     void totals_data()
     {
-        // VALOR values as SQL literals | total
-        test::addRows(R"(
+        // VALOR values as SQL literals.
+        test::addRows("VALOR | total", R"(
     two decimals before adding |1.005, 2.675, 0.004|3,69 $
     empty and null count 0     |NULL, '', 5        |5,00 $
     single precision           |123456.78          |123.456,80 $
@@ -134,12 +147,12 @@ private slots:
     }
     void totals()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture x;
-        for (const QString& v : f[0].split(u", "_s))
+        for (const QString& v : r[u"VALOR"].split(u", "_s))
             x.store.exec(u"INSERT INTO INFORMES (FECHA, VALOR) VALUES ('2027-01-01', %1)"_s.arg(v));
         QVERIFY(x.report.runCustom(QDate(2027, 1, 1), QDate(2027, 1, 1), u"Todos"_s));
-        QCOMPARE(x.report.totalText(), f[1]);
+        QCOMPARE(x.report.totalText(), r[u"total"]);
     }
 
     void rangeUsesTheDateIndex()
@@ -153,50 +166,52 @@ private slots:
     void months_data()
     {
         test::addRows(
+            "from | way | to",
             "jan back|2026-01|<|2025-12\ndec on|2025-12|>|2026-01\nmid|2026-07|<|2026-06");
     }
     void months()
     {
-        QFETCH(QStringList, f);
-        const QDate from = QDate::fromString(f[0], u"yyyy-MM"_s);
-        const QDate to = f[1] == u"<"_s ? Report::previousMonth(from) : Report::nextMonth(from);
-        QCOMPARE(to.toString(u"yyyy-MM"_s), f[2]);
+        QFETCH(test::Row, r);
+        const QDate from = QDate::fromString(r[u"from"], u"yyyy-MM"_s);
+        const QDate to =
+            r[u"way"] == u"<"_s ? Report::previousMonth(from) : Report::nextMonth(from);
+        QCOMPARE(to.toString(u"yyyy-MM"_s), r[u"to"]);
     }
 
     void chartBars_data()
     {
-        // first day | last day | bars that fit | bar span | bars | first and last label | a day
-        // and its bar
-        test::addRows(R"(
-    days that fit        |2026-12-03|2026-12-05|20|day  |3 |3/12/2026|5/12/2026|2026-12-04 1
-    a month in 31 bars   |2026-12-01|2026-12-31|31|day  |31|1/12/2026|31/12/2026|2026-12-31 30
-    weeks Monday-Sunday  |2026-12-01|2026-12-31|20|week |5 |1/12/2026 – 6/12/2026|28/12/2026 – 31/12/2026|2026-12-14 2
-    a week of one day    |2026-12-06|2027-01-20|10|week |8 |6/12/2026|18/1/2027 – 20/1/2027|2026-12-07 1
-    a year by month      |2026-01-01|2026-12-31|20|month|12|enero 2026|diciembre 2026|2026-07-31 6
-    months over new year |2025-11-15|2026-02-10|4 |month|4 |noviembre 2025|febrero 2026|2026-01-01 2
-    years when none fit  |2020-06-01|2026-12-31|20|year |7 |2020|2026|2023-03-01 3
+        // The bars that fit; a day and its bar.
+        test::addRows("first | last | fit | span | bars | first label | last label | day | bar", R"(
+    days that fit        |2026-12-03|2026-12-05|20|day  |3 |3/12/2026|5/12/2026|2026-12-04|1
+    a month in 31 bars   |2026-12-01|2026-12-31|31|day  |31|1/12/2026|31/12/2026|2026-12-31|30
+    weeks Monday-Sunday  |2026-12-01|2026-12-31|20|week |5 |1/12/2026 – 6/12/2026|28/12/2026 – 31/12/2026|2026-12-14|2
+    a week of one day    |2026-12-06|2027-01-20|10|week |8 |6/12/2026|18/1/2027 – 20/1/2027|2026-12-07|1
+    a year by month      |2026-01-01|2026-12-31|20|month|12|enero 2026|diciembre 2026|2026-07-31|6
+    months over new year |2025-11-15|2026-02-10|4 |month|4 |noviembre 2025|febrero 2026|2026-01-01|2
+    years when none fit  |2020-06-01|2026-12-31|20|year |7 |2020|2026|2023-03-01|3
     )");
     }
     void chartBars()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         test::pinCafeLocale();
-        const ChartBars bars(*day(f[0]), *day(f[1]), f[2].toInt());
+        const QDate first = *day(r[u"first"]), last = *day(r[u"last"]);
+        const ChartBars bars(first, last, r.number(u"fit"));
         const QStringList spans{u"hour"_s, u"day"_s, u"week"_s, u"month"_s, u"year"_s};
-        QCOMPARE(spans.value(int(bars.span())), f[3]);
-        QCOMPARE(bars.count(), f[4].toInt());
-        QCOMPARE(bars.label(0) + u'|' + bars.label(bars.count() - 1), f[5] + u'|' + f[6]);
-        const QStringList dayBar = f[7].split(u' ');
-        QCOMPARE(bars.barOf(*day(dayBar[0])), dayBar[1].toInt());
-        QCOMPARE(bars.barOf(*day(f[0])), 0);
-        QCOMPARE(bars.barOf(day(f[1])->addDays(1)), -1);
-        QCOMPARE(bars.barOf(day(f[0])->addDays(-1)), -1);
+        QCOMPARE(spans.value(int(bars.span())), r[u"span"]);
+        QCOMPARE(bars.count(), r.number(u"bars"));
+        QCOMPARE(bars.label(0), r[u"first label"]);
+        QCOMPARE(bars.label(bars.count() - 1), r[u"last label"]);
+        QCOMPARE(bars.barOf(*day(r[u"day"])), r.number(u"bar"));
+        QCOMPARE(bars.barOf(first), 0);
+        QCOMPARE(bars.barOf(last.addDays(1)), -1);
+        QCOMPARE(bars.barOf(first.addDays(-1)), -1);
     }
 
     void series_data()
     {
-        // from | to | bars that fit | categories | non-empty bars per operator
-        test::addRows(R"(
+        // The bars that fit; the non-empty bars per operator.
+        test::addRows("from | to | fit | categories | stacks", R"(
     one day by hour   |2026-12-04|2026-12-04|1 |24|Marta 08=2 09=4; Luis 09=3
     range by day      |2026-12-03|2026-12-05|20|3 |Marta 0=1 1=6; Luis 1=3 2=5; (sin operador) 1=10
     range in one week |2026-12-03|2026-12-05|2 |1 |Marta 0=7; Luis 0=8; (sin operador) 0=10
@@ -204,12 +219,12 @@ private slots:
     }
     void series()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture x;
-        QVERIFY(x.report.runCustom(day(f[0]), day(f[1]), u"Todos"_s));
-        const int fit = f.takeAt(2).toInt();
+        QVERIFY(x.report.runCustom(day(r[u"from"]), day(r[u"to"]), u"Todos"_s));
+        const int fit = r.number(u"fit");
         const ReportSeries s = x.report.series(fit);
-        QCOMPARE(s.categories.size(), f[2].toInt());
+        QCOMPARE(s.categories.size(), r.number(u"categories"));
         QCOMPARE(x.report.barSpan(fit), s.span);
         const bool perHour = s.span == BarSpan::Hour;
         QVERIFY(!perHour || s.categories.mid(9, 3) == QStringList({u"09"_s, u"10"_s, u"11"_s}));
@@ -223,7 +238,7 @@ private slots:
                             .arg(s.amounts[o][c]);
             stacks << stack;
         }
-        QCOMPARE(stacks.join(u"; "_s), f[3]);
+        QCOMPARE(stacks, r[u"stacks"].split(u"; "_s));
     }
 
     void csvReadBack_data()
@@ -262,7 +277,8 @@ private slots:
         QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
         const QList<QStringList> rows = readCsv(QString::fromUtf8(bytes.mid(3)), separator[0]);
         QCOMPARE(rows.size(), 5);
-        QCOMPARE(rows[0].join(u'|'), u"FECHA|HORA|DESCRIP|USER|PC|VALOR|Operador"_s);
+        QCOMPARE(rows[0], QStringList({u"FECHA"_s, u"HORA"_s, u"DESCRIP"_s, u"USER"_s, u"PC"_s,
+                                       u"VALOR"_s, u"Operador"_s}));
         QCOMPARE(
             rows[1],
             (QStringList{u"6/12/2026"_s, u"12:00:00"_s, odd, u"a,b"_s, {}, amount, u"Luis"_s}));
@@ -274,23 +290,24 @@ private slots:
 
     void pdfPages_data()
     {
-        // rows | pages | how many of them have a description of several lines
-        test::addRows("empty|0|1|0\nalmost a page|39|1|0\ntotal on its own page|40|2|0\n"
+        // How many rows have a description of several lines.
+        test::addRows("rows | pages | wrapped",
+                      "empty|0|1|0\nalmost a page|39|1|0\ntotal on its own page|40|2|0\n"
                       "five hundred|500|13|0\nwrapped cell takes lines|39|2|1");
     }
     void pdfPages()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Fixture x;
         x.store.exec(u"WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < ?) "
                      u"INSERT INTO INFORMES (FECHA, HORA, VALOR, DESCRIP, OPERADOR) SELECT "
                      u"'2027-02-01', '10:00:00', i, CASE WHEN i <= ? THEN ? ELSE 'fila ' || i "
                      u"END, 'Marta' FROM n WHERE i > 0"_s,
-                     {f[0].toInt(), f[2].toInt(),
+                     {r.number(u"rows"), r.number(u"wrapped"),
                       u"Muñoz, \"el Flaco\": recarga de tiempo, dos impresiones a color y una "
                       u"copia de la cédula por los dos lados"_s});
         QVERIFY(x.report.runDaily(QDate(2027, 2, 1), true));
-        QCOMPARE(int(x.report.rows().size()), f[0].toInt());
+        QCOMPARE(int(x.report.rows().size()), r.number(u"rows"));
         QTemporaryDir dir;
         const QString path = dir.filePath(u"informe.pdf"_s);
         QCOMPARE(ReportPrinter(x.report).savePdf(path), std::nullopt);
@@ -298,13 +315,13 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray pdf = file.readAll();
         const int pages = int(pdf.count("/Type /Page")) - int(pdf.count("/Type /Pages"));
-        QCOMPARE(pages, f[1].toInt());
+        QCOMPARE(pages, r.number(u"pages"));
     }
 
     void wrappedCells_data()
     {
-        // text ("\n" a line break) | cell width in pixels | lines
-        test::addRows(R"(
+        // "\n" is a line break; the width in pixels.
+        test::addRows("text | width | lines", R"(
     fits                |Café|200|1
     empty               ||50|1
     line break kept     |uno\ndos|200|2
@@ -314,68 +331,69 @@ private slots:
     }
     void wrappedCells()
     {
-        QFETCH(QStringList, f);
-        const QString text = QString(f[0]).replace(u"\\n"_s, u"\n"_s);
+        QFETCH(test::Row, r);
+        const QString text = r[u"text"].replace(u"\\n"_s, u"\n"_s);
         QImage page(400, 400, QImage::Format_RGB32);
         QFont font;
         font.setPixelSize(12);
-        const double width = f[1].toDouble();
+        const double width = r[u"width"].toDouble();
         const QStringList lines = ReportPrinter::wrapped(text, font, &page, width);
         const QFontMetricsF metrics(font, &page);
         for (const QString& line : lines)
             QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
         const QRegularExpression blanks(u"\\s"_s);
         QCOMPARE(lines.join(QString()).remove(blanks), QString(text).remove(blanks)); // all there
-        QVERIFY(f[2] == u">1"_s ? lines.size() > 1 : lines.size() == f[2].toInt());
+        QVERIFY(r[u"lines"] == u">1"_s ? lines.size() > 1 : lines.size() == r.number(u"lines"));
     }
 
-    void window()
+    void windowShowsTheRangeChosen()
     {
-        Fixture x;
-        ReportsWindow w({x.store.db(), x.session, x.settings, x.prompts, x.clock});
-        auto find = [&w](const char* name) { return w.findChild<QPushButton*>(name); };
-        auto* calendar = w.findChild<QCalendarWidget*>(u"calendario"_s);
+        Window x;
+        ReportsWindow& w = x.w;
         auto* custom = w.findChild<QWidget*>(u"frapersonalizado"_s);
-        auto* daily = w.findChild<QWidget*>(u"fradiario"_s);
         QCOMPARE(w.findChild<QComboBox*>()->count(), 4); // Todos, admin, Marta, Luis
         w.prepareCustom();
         QCOMPARE(w.windowTitle(), u"Informe Personalizado"_s);
-        QVERIFY(custom->isVisibleTo(&w) && !daily->isVisibleTo(&w)); // one mode's controls
-        QCOMPARE(w.grid()->model()->rowCount(), 2);                  // today's rows of Marta
-        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        QVERIFY(custom->isVisibleTo(&w) && !w.findChild<QWidget*>(u"fradiario"_s)->isVisibleTo(&w));
+        QCOMPARE(w.grid()->model()->rowCount(), 2); // today's rows of Marta
+        QTest::mouseClick(x.find("cmdmostrar2"), Qt::LeftButton);
         QCOMPARE(x.prompts.toldTexts(), QStringList{u"Seleccione la fecha"_s});
 
-        QTest::mouseClick(find("cmddesde"), Qt::LeftButton);
-        QVERIFY(calendar->parentWidget()->isVisibleTo(&w));
-        QTest::mouseClick(find("cmdsiguiente"), Qt::LeftButton);
-        QCOMPARE(calendar->yearShown(), 2027);
-        QCOMPARE(calendar->monthShown(), 1);
-        emit calendar->clicked(QDate(2026, 12, 3));
-        QVERIFY(!calendar->parentWidget()->isVisibleTo(&w));
-        QCOMPARE(find("cmddesde")->text(), u"3/12/2026"_s);
-        QTest::mouseClick(find("cmdhasta"), Qt::LeftButton);
-        emit calendar->clicked(QDate(2026, 12, 5));
+        QTest::mouseClick(x.find("cmddesde"), Qt::LeftButton);
+        QVERIFY(x.calendar->parentWidget()->isVisibleTo(&w));
+        QTest::mouseClick(x.find("cmdsiguiente"), Qt::LeftButton);
+        QCOMPARE(x.calendar->yearShown(), 2027);
+        QCOMPARE(x.calendar->monthShown(), 1);
+        emit x.calendar->clicked(QDate(2026, 12, 3));
+        QVERIFY(!x.calendar->parentWidget()->isVisibleTo(&w));
+        QCOMPARE(x.find("cmddesde")->text(), u"3/12/2026"_s);
+        x.pick("cmdhasta", QDate(2026, 12, 5));
         w.findChild<QComboBox*>()->setCurrentText(u"Luis"_s);
-        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        QTest::mouseClick(x.find("cmdmostrar2"), Qt::LeftButton);
         QCOMPARE(w.grid()->model()->rowCount(), 2);
         QCOMPARE(w.findChild<QLabel*>(u"lbltotal"_s)->text(), u"8,00 $"_s);
         auto* stacks = qobject_cast<QStackedBarSeries*>(w.chart()->chart()->series().value(0));
         QVERIFY(stacks);
         QCOMPARE(stacks->count(), 1);
         QCOMPARE(stacks->barSets()[0]->sum(), 8.0);
+    }
 
-        // A year of days is charted by month, on the window's own width.
+    // A year of days is charted by month, on the window's own width; the daily report keeps the
+    // range until a day is chosen.
+    void windowChartsAYearByMonth()
+    {
+        Window x;
+        ReportsWindow& w = x.w;
         x.store.exec(u"WITH RECURSIVE d(day) AS (SELECT date('2025-01-01') UNION ALL SELECT "
                      u"date(day, '+1 day') FROM d WHERE day < '2025-12-31') INSERT INTO INFORMES "
                      u"(FECHA, HORA, VALOR, OPERADOR) SELECT day, '10:00:00', 12345.5, 'Luis' "
                      u"FROM d"_s);
+        w.prepareCustom();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QTest::mouseClick(find("cmddesde"), Qt::LeftButton);
-        emit calendar->clicked(QDate(2025, 1, 1));
-        QTest::mouseClick(find("cmdhasta"), Qt::LeftButton);
-        emit calendar->clicked(QDate(2025, 12, 31));
-        QTest::mouseClick(find("cmdmostrar2"), Qt::LeftButton);
+        x.pick("cmddesde", QDate(2025, 1, 1));
+        x.pick("cmdhasta", QDate(2025, 12, 31));
+        QTest::mouseClick(x.find("cmdmostrar2"), Qt::LeftButton);
         QCOMPARE(w.grid()->model()->rowCount(), 365);
         QCOMPARE(w.chart()->chart()->title(), u"Importe por mes"_s);
         auto* months = qobject_cast<QBarCategoryAxis*>(w.chart()->chart()->axes(Qt::Horizontal)[0]);
@@ -386,10 +404,10 @@ private slots:
         QVERIFY(w.grid()->columnWidth(5) >= grid->sizeHintForColumn(5));
 
         w.prepareDaily();
-        QVERIFY(!custom->isVisibleTo(&w) && daily->isVisibleTo(&w));
+        QVERIFY(!w.findChild<QWidget*>(u"frapersonalizado"_s)->isVisibleTo(&w) &&
+                w.findChild<QWidget*>(u"fradiario"_s)->isVisibleTo(&w));
         QCOMPARE(w.grid()->model()->rowCount(), 365); // the range again
-        QTest::mouseClick(find("cmdseleccionar"), Qt::LeftButton);
-        emit calendar->clicked(QDate(2026, 12, 3)); // the daily report at once
+        x.pick("cmdseleccionar", QDate(2026, 12, 3)); // the daily report at once
         QCOMPARE(w.grid()->model()->data(w.grid()->model()->index(0, 2)).toString(), u"A"_s);
         QCOMPARE(w.grid()->model()->rowCount(), 1);
     }

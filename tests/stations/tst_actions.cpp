@@ -37,22 +37,12 @@ struct Cafe : test::CounterServices {
         prompts.answerNext(true); // "Esta todo correcto ?"
     }
 
-    // What the store holds: each station's mode and time, the journal, the pending jobs.
-    QStringList stored()
+    // Each station's mode and time as stored, and the count of pending jobs.
+    test::Records cyber()
     {
-        QStringList state;
-        QSqlQuery q(store.db());
-        q.exec(u"SELECT PC, MODALIDAD, TIEMPO FROM CYBER ORDER BY rowid"_s);
-        while (q.next())
-            state << q.value(0).toString() + u':' + q.value(1).toString() + u':' +
-                         q.value(2).toString();
-        q.exec(u"SELECT VALOR, PC, DESCRIP FROM INFORMES ORDER BY rowid"_s);
-        while (q.next())
-            state << formatAmount(q.value(0).toDouble()) + u'-' + q.value(1).toString() + u'-' +
-                         q.value(2).toString();
-        state << u"jobs:"_s + store.scalar(u"SELECT COUNT(*) FROM Impresiones"_s).toString();
-        return state;
+        return store.rows(u"SELECT PC, MODALIDAD, TIEMPO FROM CYBER ORDER BY rowid"_s);
     }
+    QString jobs() { return store.scalar(u"SELECT COUNT(*) FROM Impresiones"_s).toString(); }
 
     bool run(const QString& action)
     {
@@ -79,22 +69,22 @@ private slots:
 
 void TestActions::refusedActionLeavesEverythingAsItWas_data()
 {
-    // action | the table that refuses | on what | what the store holds once the action goes
-    // through: "/" between the stations, the journal rows (an older one kept first) and the jobs
-    test::addRows(R"(
-        lock, station refused  |lock  |CYBER      |UPDATE|PC01::0:00:00/PC02::/4,00-PC09-PREPAGO/2,00-PC01-CONTADOR/jobs:1
-        lock, journal refused  |lock  |INFORMES   |INSERT|PC01::0:00:00/PC02::/4,00-PC09-PREPAGO/2,00-PC01-CONTADOR/jobs:1
-        charge, station refused|charge|CYBER      |UPDATE|PC01::0:00:00/PC02::/4,00-PC09-PREPAGO/2,00-PC01-CONTADOR/1,50-PC01-3 IMPRESION(ES) /jobs:0
-        charge, journal refused|charge|INFORMES   |INSERT|PC01::0:00:00/PC02::/4,00-PC09-PREPAGO/2,00-PC01-CONTADOR/1,50-PC01-3 IMPRESION(ES) /jobs:0
-        charge, prints refused |charge|Impresiones|DELETE|PC01::0:00:00/PC02::/4,00-PC09-PREPAGO/2,00-PC01-CONTADOR/1,50-PC01-3 IMPRESION(ES) /jobs:0
-        prepaid opening        |open  |CYBER      |UPDATE|PC01:CONTADOR:0:02:00/PC02:PREPAGO:1:00:00/jobs:1
-        counter reset          |clear |CYBER      |UPDATE|PC01:CONTADOR:0:02:00/PC02::0:00:00/jobs:1)");
+    // What the store holds once the action goes through: the stations ("/" between them, ";"
+    // between fields), the journal (an older row kept first) and the count of pending jobs.
+    test::addRows("action | refusing table | on | CYBER | journal | jobs", R"(
+        lock, station refused  |lock  |CYBER      |UPDATE|PC01;;0:00:00/PC02;;|4,00;ANONIMO;PC09;PREPAGO;Marta/2,00;ANONIMO;PC01;CONTADOR;Marta|1
+        lock, journal refused  |lock  |INFORMES   |INSERT|PC01;;0:00:00/PC02;;|4,00;ANONIMO;PC09;PREPAGO;Marta/2,00;ANONIMO;PC01;CONTADOR;Marta|1
+        charge, station refused|charge|CYBER      |UPDATE|PC01;;0:00:00/PC02;;|4,00;ANONIMO;PC09;PREPAGO;Marta/2,00;ANONIMO;PC01;CONTADOR;Marta/1,50;ANONIMO;PC01;3 IMPRESION(ES) ;Marta|0
+        charge, journal refused|charge|INFORMES   |INSERT|PC01;;0:00:00/PC02;;|4,00;ANONIMO;PC09;PREPAGO;Marta/2,00;ANONIMO;PC01;CONTADOR;Marta/1,50;ANONIMO;PC01;3 IMPRESION(ES) ;Marta|0
+        charge, prints refused |charge|Impresiones|DELETE|PC01;;0:00:00/PC02;;|4,00;ANONIMO;PC09;PREPAGO;Marta/2,00;ANONIMO;PC01;CONTADOR;Marta/1,50;ANONIMO;PC01;3 IMPRESION(ES) ;Marta|0
+        prepaid opening        |open  |CYBER      |UPDATE|PC01;CONTADOR;0:02:00/PC02;PREPAGO;1:00:00||1
+        counter reset          |clear |CYBER      |UPDATE|PC01;CONTADOR;0:02:00/PC02;;0:00:00||1)");
 }
 
 void TestActions::refusedActionLeavesEverythingAsItWas()
 {
-    QFETCH(QStringList, f);
-    const QString action = f[0];
+    QFETCH(test::Row, r);
+    const QString action = r[u"action"];
     Cafe c;
     // A row kept from an earlier failure is written with the action, or kept again.
     QVERIFY(c.store.exec(u"CREATE TRIGGER full BEFORE INSERT ON INFORMES "
@@ -103,17 +93,21 @@ void TestActions::refusedActionLeavesEverythingAsItWas()
     QVERIFY(!c.journal.ADDTOREG(older));
     QVERIFY(c.store.exec(u"DROP TRIGGER full"_s));
 
-    const QStringList storedBefore = c.stored();
-    const std::vector<Station> stationsBefore = c.stations.stations();
-    const auto printsBefore = c.prints.rows();
-    QVERIFY(c.store.exec(u"CREATE TRIGGER refuse BEFORE "_s + f[2] + u" ON "_s + f[1] +
+    const test::Records cyberBefore = c.cyber(), journalBefore = c.journalRows();
+    const QString jobsBefore = c.jobs();
+    const test::Records stationsBefore = test::fields(c.stations.stations());
+    const test::Records printsBefore = test::fields(c.prints.rows());
+    QVERIFY(c.store.exec(u"CREATE TRIGGER refuse BEFORE "_s + r[u"on"] + u" ON "_s +
+                         r[u"refusing table"] +
                          u" BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s));
     c.prompts.notified.clear();
 
     QVERIFY(!c.run(action));
-    QCOMPARE(c.stored(), storedBefore);
-    QCOMPARE(c.stations.stations(), stationsBefore);
-    QCOMPARE(c.prints.rows(), printsBefore);
+    COMPARE_RECORDS(c.cyber(), "PC | MODALIDAD | TIEMPO", cyberBefore);
+    COMPARE_RECORDS(c.journalRows(), c.journalColumns, journalBefore);
+    QCOMPARE(c.jobs(), jobsBefore);
+    COMPARE_RECORDS(test::fields(c.stations.stations()), test::stationColumns, stationsBefore);
+    COMPARE_RECORDS(test::fields(c.prints.rows()), test::printColumns, printsBefore);
     QCOMPARE(c.prompts.notified.size(), 1);
     QVERIFY2(c.prompts.notified.first().text.contains(u"disco lleno"_s),
              qPrintable(c.prompts.notified.first().text));
@@ -124,7 +118,9 @@ void TestActions::refusedActionLeavesEverythingAsItWas()
     QVERIFY(c.store.exec(u"DROP TRIGGER refuse"_s));
     c.prompts.answerNext(true);
     QVERIFY(c.run(action));
-    QCOMPARE(c.stored().join(u'/'), f[3]);
+    COMPARE_RECORDS(c.cyber(), "PC | MODALIDAD | TIEMPO", test::records(r[u"CYBER"], u'/', u';'));
+    COMPARE_RECORDS(c.journalRows(), c.journalColumns, test::records(r[u"journal"], u'/', u';'));
+    QCOMPARE(c.jobs(), r[u"jobs"]);
 }
 
 void TestActions::tickAfterAnActionWritesNothingTwice()

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlRecord>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -18,27 +19,16 @@ void pinCafeLocale()
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Ecuador));
 }
 
-void addRows(const char* table)
-{
-    QTest::addColumn<QStringList>("f");
-    for (const QString& line : QString::fromUtf8(table).trimmed().split(u'\n')) {
-        QStringList f = line.trimmed().split(QRegularExpression(u"\\s*\\|\\s*"_s));
-        QTest::newRow(qPrintable(f.takeFirst())) << f;
-    }
-}
-
 void addRows(const char* columns, const char* table)
 {
-    const QRegularExpression bar(u"\\s*\\|\\s*"_s);
-    const QStringList names = QString::fromUtf8(columns).trimmed().split(bar);
+    const QStringList named = records(QString::fromUtf8(columns)).value(0);
     QTest::addColumn<Row>("r");
-    for (const QString& line : QString::fromUtf8(table).trimmed().split(u'\n')) {
-        QStringList values = line.trimmed().split(bar);
+    for (QStringList values : records(QString::fromUtf8(table))) {
         const QString name = values.takeFirst();
-        if (values.size() != names.size())
+        if (values.size() != named.size())
             qFatal("row \"%s\" has %d fields for %d columns", qPrintable(name), int(values.size()),
-                   int(names.size()));
-        QTest::newRow(qPrintable(name)) << Row(names, values);
+                   int(named.size()));
+        QTest::newRow(qPrintable(name)) << Row(named, values);
     }
 }
 
@@ -54,6 +44,53 @@ bool Row::yes(QStringView name) const
 {
     const QString value = (*this)[name];
     return value == u"yes" || value == u"1";
+}
+
+QStringList Row::fields(const QString& columns) const
+{
+    QStringList values;
+    for (const QString& name : records(columns).value(0))
+        values << (*this)[name];
+    return values;
+}
+
+Records records(const QString& text, QChar between, QChar field)
+{
+    Records all;
+    for (const QString& record : text.trimmed().split(between, Qt::SkipEmptyParts))
+        all << (field == u'|' ? record.trimmed().split(QRegularExpression(u"\\s*\\|\\s*"_s))
+                              : record.trimmed().split(field));
+    return all;
+}
+
+bool compareRecords(const Records& actual, const QString& columns, const Records& expected,
+                    const char* file, int line)
+{
+    const QStringList names = records(columns).value(0);
+    for (qsizetype r = 0; r < std::min(actual.size(), expected.size()); ++r) {
+        for (qsizetype i = 0; i < std::max(actual[r].size(), expected[r].size()); ++i) {
+            const QString field =
+                (expected.size() > 1 ? u"record %1 (%2), "_s.arg(r + 1).arg(actual[r].value(0))
+                                     : QString()) +
+                names.value(i, u"?"_s);
+            if (!QTest::qCompare(actual[r].value(i), expected[r].value(i), qPrintable(field),
+                                 "expected", file, line))
+                return false;
+        }
+    }
+    return QTest::qCompare(actual.size(), expected.size(), "records", "expected", file, line);
+}
+
+Records fields(const Station& s)
+{
+    return {{s.pc, s.tiempo, s.modo, s.usuario, s.sub, s.total, s.LSTCLWA, s.LSTESTTUS, s.LSTIPS,
+             s.LSTMACS, s.pcnames, s.LSTTARBAS, s.TARIFM, s.TARFC, s.vartipex, s.vartipex2,
+             s.vartipex3, s.icon}};
+}
+
+Records fields(const PendingPrint& p)
+{
+    return {{p.impresora, p.maquina, p.cantidad, p.valor, p.jobid}};
 }
 
 bool damagePages(const QString& path)
@@ -149,6 +186,23 @@ QVariant TempStore::scalar(const QString& sql, const QVariantList& values)
     return ok && q.next() ? q.value(0) : QVariant();
 }
 
+Records TempStore::rows(const QString& sql, const QVariantList& values)
+{
+    bool ok = false;
+    QSqlQuery q = run(m_store.database(), sql, values, &ok);
+    Records all;
+    while (ok && q.next()) {
+        all << QStringList();
+        for (int i = 0; i < q.record().count(); ++i) {
+            QString text = q.value(i).toString();
+            if (q.value(i).typeId() == QMetaType::Double && !text.contains(u'.')) // as SQLite shows
+                text = QString::number(q.value(i).toDouble(), 'g', 15) + u".0"_s;
+            all.last() << text;
+        }
+    }
+    return all;
+}
+
 bool CounterServices::loadStations()
 {
     auto loaded = CyberStore(store.db()).load();
@@ -159,16 +213,13 @@ bool CounterServices::loadStations()
     return true;
 }
 
-QStringList CounterServices::journalRows()
+Records CounterServices::journalRows()
 {
-    QStringList rows;
-    QSqlQuery q(store.db());
-    q.exec(u"SELECT VALOR, USER, PC, DESCRIP, OPERADOR FROM INFORMES ORDER BY rowid"_s);
-    while (q.next())
-        rows << QStringList{formatAmount(q.value(0).toDouble()), q.value(1).toString(),
-                            q.value(2).toString(), q.value(3).toString(), q.value(4).toString()}
-                    .join(u'|');
-    return rows;
+    Records all =
+        store.rows(u"SELECT VALOR, USER, PC, DESCRIP, OPERADOR FROM INFORMES ORDER BY rowid"_s);
+    for (QStringList& row : all)
+        row[0] = formatAmount(row[0].toDouble());
+    return all;
 }
 
 void ScriptedSpooler::set(const QStringList& printers,

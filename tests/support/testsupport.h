@@ -11,6 +11,7 @@
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
 #include "metering/metering.h"
+#include "printing/pendingprints.h"
 #include "printing/spooler.h"
 #include "stations/actionstore.h"
 #include "stations/stationrows.h"
@@ -32,11 +33,6 @@ namespace kestrel::test {
 // Numbers and dates as the target cafés see them: decimal comma, grouping with full stops.
 void pinCafeLocale();
 
-// The rows of a table-driven test written as text, one row a line: the row's name, then its
-// fields, separated by "|" (blanks around them ignored). Each row gets one column "f" holding
-// the fields.
-void addRows(const char* table);
-
 // One row of a table-driven test, its fields by name.
 class Row {
 public:
@@ -49,16 +45,60 @@ public:
     int number(QStringView name) const { return (*this)[name].toInt(); }
     // "yes" or "1".
     bool yes(QStringView name) const;
+    // The fields named in `columns` ("pages | amount"), in that order.
+    QStringList fields(const QString& columns) const;
 
 private:
     QStringList m_names;
     QStringList m_values;
 };
 
-// The same tables with named fields: `columns` names them in order ("status | pages |
-// recorded"); each row gets one column "r" holding a Row, read with QFETCH(test::Row, r) and
-// r[u"pages"].
+// The rows of a table-driven test written as text, one row a line: the row's name, then its
+// fields, separated by "|" (blanks around them ignored). `columns` names the fields in order
+// ("status | pages | recorded"); each row gets one column "r" holding a Row, read with
+// QFETCH(test::Row, r) and r[u"pages"].
 void addRows(const char* columns, const char* table);
+
+// Records, each its fields as texts. As text: one a line, "|" between the fields (blanks around
+// them ignored), or `between` and `field` as given.
+using Records = QList<QStringList>;
+Records records(const QString& text, QChar between = u'\n', QChar field = u'|');
+inline Records records(const Records& all)
+{
+    return all;
+}
+// COMPARE_RECORDS(actual, columns, expected...) compares records field by field, the expected as
+// records() takes them; a failure names the first record and field that differ, the fields by the
+// names in `columns` ("VALOR | USER"). COMPARE_FIELDS(expected, columns, values...) compares the
+// values as one record.
+bool compareRecords(const Records& actual, const QString& columns, const Records& expected,
+                    const char* file, int line);
+#define COMPARE_RECORDS(actual, columns, ...)                                                      \
+    do {                                                                                           \
+        if (!kestrel::test::compareRecords(actual, columns, kestrel::test::records(__VA_ARGS__),   \
+                                           __FILE__, __LINE__))                                    \
+            return;                                                                                \
+    } while (false)
+#define COMPARE_FIELDS(expected, columns, ...)                                                     \
+    COMPARE_RECORDS((kestrel::test::Records{{__VA_ARGS__}}), columns, expected)
+
+// Stations and pending prints as records, their fields named by stationColumns and printColumns.
+Records fields(const Station& s);
+Records fields(const PendingPrint& p);
+template <typename T> Records fields(const std::vector<T>& all)
+{
+    Records records;
+    for (const T& one : all)
+        records << fields(one);
+    return records;
+}
+inline constexpr const char* stationColumns =
+    "pc | tiempo | modo | usuario | sub | total | LSTCLWA | LSTESTTUS | LSTIPS | LSTMACS | pcnames "
+    "| LSTTARBAS | TARIFM | TARFC | vartipex | vartipex2 | vartipex3 | icon";
+inline constexpr const char* printColumns = "impresora | maquina | cantidad | valor | jobid";
+#define COMPARE_STATIONS(actual, ...)                                                              \
+    COMPARE_RECORDS(kestrel::test::fields(actual), kestrel::test::stationColumns,                  \
+                    kestrel::test::fields(__VA_ARGS__))
 
 // Spoils a store file's page accounting as a disk fault would: its tables still read, its quick
 // check fails.
@@ -151,6 +191,8 @@ public:
     bool addOperator(const QString& name, const QVariant& password, const QList<int>& rights);
     // The first column of the first row.
     QVariant scalar(const QString& sql, const QVariantList& values = {});
+    // Every row, its columns as texts (a real number as SQLite shows it: 2.0, 1.5).
+    Records rows(const QString& sql, const QVariantList& values = {});
 
 private:
     QTemporaryDir m_dir;
@@ -189,8 +231,9 @@ struct CounterServices {
 
     // Loads the station table from CYBER as the console does at start.
     bool loadStations();
-    // The journal rows as "VALOR|USER|PC|DESCRIP|OPERADOR" texts, in table order.
-    QStringList journalRows();
+    // The journal rows, in table order.
+    static constexpr const char* journalColumns = "VALOR | USER | PC | DESCRIP | OPERADOR";
+    Records journalRows();
 };
 
 // A spooler whose printers and queues the test sets. hang() makes every call wait until

@@ -31,18 +31,21 @@ struct Cafe : test::CounterServices {
     }
 
     // The session a station holds, as the swap moves it.
-    QString session(int i) const
+    static constexpr const char* sessionColumns = "modo | LSTCLWA | tiempo | sub | total | usuario "
+                                                  "| LSTTARBAS | vartipex2 | vartipex3 | TARFC";
+    test::Records session(int i) const
     {
         const Station& s = stations.at(i);
-        return QStringList{s.modo,    s.LSTCLWA,   s.tiempo,    s.sub,       s.total,
-                           s.usuario, s.LSTTARBAS, s.vartipex2, s.vartipex3, s.TARFC}
-            .join(u'/');
+        return {{s.modo, s.LSTCLWA, s.tiempo, s.sub, s.total, s.usuario, s.LSTTARBAS, s.vartipex2,
+                 s.vartipex3, s.TARFC}};
     }
-    // What stays with the computer.
-    QString computer(int i) const
+    // What stays with each computer.
+    test::Records computers() const
     {
-        const Station& s = stations.at(i);
-        return QStringList{s.pc, s.LSTIPS, s.pcnames, s.LSTMACS, s.LSTESTTUS}.join(u'/');
+        test::Records all;
+        for (const Station& s : stations.stations())
+            all << QStringList{s.pc, s.LSTIPS, s.pcnames, s.LSTMACS, s.LSTESTTUS};
+        return all;
     }
 };
 
@@ -53,7 +56,7 @@ class TestSwap : public QObject {
 private slots:
     void exchange_data()
     {
-        // source | destination | hold | the source's session after | the destination's after
+        // The sessions after, "/" between their fields.
         const QString counting = u"CONTADOR/1/0:02:00/2,00/2,00//60/0:02:00//"_s;
         const QString freeOne = u"//0:00:00/0,00/0,00//0///"_s;
         const QString prepaid = u"PREPAGO/3/0:50:00/0,50/1,00/ana/0/0:10:00/1:00:00/4"_s;
@@ -76,20 +79,22 @@ private slots:
         QFETCH(int, source);
         QFETCH(int, destination);
         QFETCH(bool, hold);
+        QFETCH(QString, sourceAfter);
+        QFETCH(QString, destinationAfter);
         Cafe cafe;
-        const QStringList computers{cafe.computer(0), cafe.computer(1), cafe.computer(2)};
+        const test::Records computers = cafe.computers();
         QVERIFY(Swap::exchange(cafe.actions, cafe.stations, source, destination, hold));
-        QTEST(cafe.session(source), "sourceAfter");
-        QTEST(cafe.session(destination), "destinationAfter");
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(cafe.computer(i), computers[i]);
+        COMPARE_RECORDS(cafe.session(source), cafe.sessionColumns, sourceAfter, u'\n', u'/');
+        COMPARE_RECORDS(cafe.session(destination), cafe.sessionColumns, destinationAfter, u'\n',
+                        u'/');
+        COMPARE_RECORDS(cafe.computers(), "pc | LSTIPS | pcnames | LSTMACS | LSTESTTUS", computers);
         QCOMPARE(cafe.stations.at(destination).icon, iconKey(cafe.stations.at(destination)));
 
         // Both rows were stored by the swap itself.
         std::vector<Station> stored = *CyberStore(cafe.store.db()).load();
         for (int i : {source, destination}) {
             stored[std::size_t(i)].icon = cafe.stations.at(i).icon;
-            QCOMPARE(stored[std::size_t(i)], cafe.stations.at(i));
+            COMPARE_STATIONS(stored[std::size_t(i)], cafe.stations.at(i));
         }
     }
 
@@ -111,7 +116,7 @@ private slots:
                             u"BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s));
         const std::vector<Station> before = cafe.stations.stations();
         QVERIFY(!Swap::exchange(cafe.actions, cafe.stations, 0, 1, true));
-        QCOMPARE(cafe.stations.stations(), before);
+        COMPARE_STATIONS(cafe.stations.stations(), before);
         QCOMPARE(cafe.store.scalar(u"SELECT MODALIDAD FROM CYBER WHERE PC = 'PC01'"_s).toString(),
                  u"CONTADOR"_s);
         QCOMPARE(cafe.prompts.notified.size(), 1);

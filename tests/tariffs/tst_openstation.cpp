@@ -29,13 +29,13 @@ struct Cafe : test::CounterServices {
         open.loadTariffs(store.db());
     }
 
-    // mode|state code|time|running charge|rate|kind|code|charge in total|elapsed|prepaid time
-    QString station() const
+    static constexpr const char* shown = "modo | LSTCLWA | tiempo | sub | LSTTARBAS | TARIFM | "
+                                         "TARFC | vartipex | vartipex2 | vartipex3";
+    QStringList station() const
     {
         const Station& s = stations.at(0);
-        return QStringList{s.modo,   s.LSTCLWA, s.tiempo,   s.sub,       s.LSTTARBAS,
-                           s.TARIFM, s.TARFC,   s.vartipex, s.vartipex2, s.vartipex3}
-            .join(u'|');
+        return {s.modo,   s.LSTCLWA, s.tiempo,   s.sub,       s.LSTTARBAS,
+                s.TARIFM, s.TARFC,   s.vartipex, s.vartipex2, s.vartipex3};
     }
 };
 
@@ -46,49 +46,54 @@ class TestOpenStation : public QObject {
 private slots:
     void accept_data()
     {
-        // mode|tariff|prepaid|wait box|bought|clicktostart|station|outcome (0 written, 1 no tariff,
-        // 2 no station, 3 account's), then the station written: mode|state code|time|running
-        // charge|rate|kind|code|charge in total|prepaid time
-        test::addRows(R"(
-    counter           |OPEN   |0 |0|0|1:05 |0  |0 |0|CONTADOR |1|0:00:00 |0,30|1,51 |ST|1|       |1:00:00
-    counter, wait     |OPEN   |0 |0|1|1:05 |0  |0 |0|EN ESPERA|2|0:00:00 |0,30|1,51 |ST|1|       |1:00:00
-    counter, click    |OPEN   |0 |0|0|1:05 |1  |0 |0|EN ESPERA|2|0:00:00 |0,30|1,51 |ST|1|       |1:00:00
-    prepaid           |OPEN   |0 |1|0|1:05 |0  |0 |0|PREPAGO  |3|1:05:00 |0,30|1,51 |ST|1|0:00:00|1:05:00
-    prepaid, wait     |OPEN   |0 |1|1|0:45 |abc|0 |0|EN ESPERA|4|0:45:00 |0,30|1,51 |ST|1|0:00:00|0:45:00
-    prepaid, click    |OPEN   |0 |1|0|12:00|1  |0 |0|EN ESPERA|4|12:00:00|0,30|1,51 |ST|1|0:00:00|12:00:00
-    change, counter   |MODO   |3 |0|0|0:00 |0  |0 |0|CONTADOR |1|0:00:00 |0,10|0,80 |ST|4|       |1:00:00
-    compound          |OPEN   |1 |0|0|0:00 |0  |0 |0|CONTADOR |1|0:00:00 |0,00|0,00 |TC|2|       |1:00:00
-    compound prepaid  |OPEN   |1 |1|0|0:30 |0  |0 |0|PREPAGO  |3|0:30:00 |0,00|0,00 |TC|2|0:00:00|0:30:00
-    package           |OPEN   |2 |1|0|0:30 |0  |0 |0|PREPAGO  |3|0:30:00 |0,40|30,00|PR|3|0:00:00|0:30:00
-    add time          |INCREM |3 |0|1|0:30 |1  |0 |0|PREPAGO  |3|0:40:17 |0,34|0,80 |ST|9|0,34   |1:29:17
-    account, no tariff|CREATE |99|1|0|1:00 |0  |0 |1
-    credit            |INCREMU|0 |1|0|1:00 |0  |-1|3
-    open, no station  |OPEN   |0 |1|0|1:00 |0  |1 |2
-    add, no station   |INCREM |0 |1|0|1:00 |0  |-1|2
+        // The outcome: 0 written, 1 no tariff, 2 no station, 3 account's; then the station written.
+        test::addRows(
+            "mode | tariff | prepaid | wait | bought | clicktostart | station | outcome | "
+            "modo | LSTCLWA | tiempo | sub | LSTTARBAS | TARIFM | TARFC | vartipex | "
+            "vartipex2 | vartipex3",
+            R"(
+    counter           |OPEN   |0 |0|0|1:05 |0  |0 |0|CONTADOR |1|0:00:00 |0,30|1,51 |ST|1|       ||1:00:00
+    counter, wait     |OPEN   |0 |0|1|1:05 |0  |0 |0|EN ESPERA|2|0:00:00 |0,30|1,51 |ST|1|       ||1:00:00
+    counter, click    |OPEN   |0 |0|0|1:05 |1  |0 |0|EN ESPERA|2|0:00:00 |0,30|1,51 |ST|1|       ||1:00:00
+    prepaid           |OPEN   |0 |1|0|1:05 |0  |0 |0|PREPAGO  |3|1:05:00 |0,30|1,51 |ST|1|0:00:00||1:05:00
+    prepaid, wait     |OPEN   |0 |1|1|0:45 |abc|0 |0|EN ESPERA|4|0:45:00 |0,30|1,51 |ST|1|0:00:00||0:45:00
+    prepaid, click    |OPEN   |0 |1|0|12:00|1  |0 |0|EN ESPERA|4|12:00:00|0,30|1,51 |ST|1|0:00:00||12:00:00
+    change, counter   |MODO   |3 |0|0|0:00 |0  |0 |0|CONTADOR |1|0:00:00 |0,10|0,80 |ST|4|       ||1:00:00
+    compound          |OPEN   |1 |0|0|0:00 |0  |0 |0|CONTADOR |1|0:00:00 |0,00|0,00 |TC|2|       ||1:00:00
+    compound prepaid  |OPEN   |1 |1|0|0:30 |0  |0 |0|PREPAGO  |3|0:30:00 |0,00|0,00 |TC|2|0:00:00||0:30:00
+    package           |OPEN   |2 |1|0|0:30 |0  |0 |0|PREPAGO  |3|0:30:00 |0,40|30,00|PR|3|0:00:00||0:30:00
+    add time          |INCREM |3 |0|1|0:30 |1  |0 |0|PREPAGO  |3|0:40:17 |0,34|0,80 |ST|9|0,34   ||1:29:17
+    account, no tariff|CREATE |99|1|0|1:00 |0  |0 |1|         | |        |    |     |  | |       ||
+    credit            |INCREMU|0 |1|0|1:00 |0  |-1|3|         | |        |    |     |  | |       ||
+    open, no station  |OPEN   |0 |1|0|1:00 |0  |1 |2|         | |        |    |     |  | |       ||
+    add, no station   |INCREM |0 |1|0|1:00 |0  |-1|2|         | |        |    |     |  | |       ||
     )");
     }
 
     void accept()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Cafe c;
-        c.settings.write(u"clicktostart"_s, f[5]);
-        c.open.choose(f[1] == u"1" ? 0 : 1); // whatever was chosen before does not carry over
-        c.open.choose(f[1].toInt());
-        const QString before = c.station();
-        const QStringList time = f[4].split(u':');
-        const OpenChoice choice{f[2] == u"1", f[3] == u"1", time[0].toInt(), time[1].toInt()};
-        QCOMPARE(int(c.open.accept(*openModeOf(f[0]), f[6].toInt(), choice)), f[7].toInt());
-        const bool written = f[7] == u"0";
-        QCOMPARE(c.station(),
-                 written ? (f.mid(8, 7) << f[15] << QString() << f[16]).join(u'|') : before);
-        QCOMPARE(c.prompts.toldTexts().join(u' '),
-                 f[7] == u"1" ? u"Seleccione la tarifa"_s : u""_s);
+        c.settings.write(u"clicktostart"_s, r[u"clicktostart"]);
+        // Whatever was chosen before does not carry over.
+        c.open.choose(r.number(u"tariff") == 1 ? 0 : 1);
+        c.open.choose(r.number(u"tariff"));
+        const QStringList before = c.station();
+        const QStringList time = r[u"bought"].split(u':');
+        const OpenChoice choice{r.yes(u"prepaid"), r.yes(u"wait"), time[0].toInt(),
+                                time[1].toInt()};
+        QCOMPARE(int(c.open.accept(*openModeOf(r[u"mode"]), r.number(u"station"), choice)),
+                 r.number(u"outcome"));
+        const bool written = r.number(u"outcome") == 0;
+        COMPARE_RECORDS({c.station()}, c.shown, {written ? r.fields(c.shown) : before});
+        QCOMPARE(c.prompts.toldTexts(),
+                 QStringList(r.number(u"outcome") == 1, u"Seleccione la tarifa"_s));
         QVERIFY(c.prompts.told.isEmpty() || c.prompts.told[0].icon == Prompts::Icon::Information);
         // Written through at once, before any tick.
-        QCOMPARE(
-            c.store.scalar(u"SELECT MODALIDAD || LSTVARX || vartipex3 FROM CYBER"_s).toString(),
-            written ? f[8] + f[9] + f[16] : u"PREPAGO31:00:00"_s);
+        COMPARE_RECORDS(c.store.rows(u"SELECT MODALIDAD, LSTVARX, vartipex3 FROM CYBER"_s),
+                        "MODALIDAD | LSTVARX | vartipex3",
+                        written ? r.fields("modo | LSTCLWA | vartipex3").join(u'|')
+                                : u"PREPAGO | 3 | 1:00:00"_s);
     }
 
     void addedTimeStaysATime()
@@ -113,11 +118,11 @@ private slots:
         QCOMPARE(c.open.amountFor(u"1", u"0").value_or(QString()), u"1,5"_s); // quick button "1&h"
         // Adding time presets the first tariff at the station's rate however it is written, the
         // compound one at no rate.
-        QStringList found;
+        QList<int> found;
         for (const QString& rate : {u"1,50"_s, u"1,5"_s, u"1.5"_s, u"1,499"_s, u"1,51"_s, u"0,00"_s,
                                     u"3"_s, u"abc"_s, u""_s})
-            found << QString::number(c.open.presetIndex(rate));
-        QCOMPARE(found.join(u' '), u"4 4 4 4 0 1 -1 -1 -1"_s);
+            found << c.open.presetIndex(rate);
+        QCOMPARE(found, (QList<int>{4, 4, 4, 4, 0, 1, -1, -1, -1}));
         // A fresh load forgets the choice.
         c.open.loadTariffs(c.store.db());
         QVERIFY(!c.open.selected());

@@ -38,10 +38,12 @@ private slots:
                        u"('Minimo caro', 1, 1e300, 'ST'), (NULL, NULL, NULL, NULL)"_s));
         TariffStore store(t.db());
         const std::vector<Tariff> list = store.tariffs().value_or(std::vector<Tariff>());
-        QStringList offered; // amounts that cannot be read (no number, too large): not offered
+        test::Records offered; // amounts that cannot be read (no number, too large): not offered
         for (const Tariff& x : list)
-            offered << u"%1 %2 %3 %4"_s.arg(x.name).arg(x.tarifa).arg(x.tarifMin).arg(x.tipo);
-        QCOMPARE(offered, (QStringList{u"Zeta 1.5 0.25 ST"_s, u"Alfa 2.75 0 PR"_s, u" 0 0 "_s}));
+            offered << QStringList{x.name, QString::number(x.tarifa), QString::number(x.tarifMin),
+                                   x.tipo};
+        COMPARE_RECORDS(offered, "name | tarifa | tarifMin | tipo",
+                        "Zeta | 1.5 | 0.25 | ST \n Alfa | 2.75 | 0 | PR \n | 0 | 0 |");
         QCOMPARE(selectedTariff(list, -1), &list[0]); // no selection: the first
         QVERIFY(!selectedTariff(list, 3));
         // Rows of another name are skipped wherever they are; a price too large has no value.
@@ -49,10 +51,10 @@ private slots:
                        u"(7, '30', 0.4, 'Noche'), (8, '15', 9, 'Noche'), (7, '15', NULL, 'Noche'), "
                        u"(7, '45', 0.5, 'Otra'), (7, 'abc', 'abc', 'Noche'), "
                        u"(7, '45', '0,55', 'Noche'), (7, '60', 1e300, 'Noche')"_s));
-        QStringList kept;
+        test::Records kept;
         for (const CompoundRow& r : store.compoundRows(7).value_or(std::vector<CompoundRow>()))
-            kept << r.value + u'=' + (r.tarif ? r.tarif->format(2) : u"-"_s);
-        QCOMPARE(kept.join(u' '), u"30=0,40 15=- abc=- 45=0,55 60=-"_s);
+            kept << QStringList{r.value, r.tarif ? r.tarif->format(2) : u"-"_s};
+        COMPARE_RECORDS(kept, "VALUE | TARIF", "30|0,40 \n 15|- \n abc|- \n 45|0,55 \n 60|-");
         QCOMPARE(store.compoundRows(99).value_or(rows(u"B"_s)).size(), std::size_t(0));
         QVERIFY(t.exec(u"DROP TABLE TAIFASC"_s));
         QVERIFY(t.exec(u"DROP TABLE TARIFAS"_s));
@@ -61,9 +63,9 @@ private slots:
 
     void conversions_data()
     {
-        // Time to money (">") or money to time ("<") | kind | TARIFA | compound rows | hours |
-        // minutes | amount ("-": the amount box or the lists keep what they show)
-        test::addRows(R"(
+        // Time to money (">") or money to time ("<"); an amount, hours or minutes "-": the amount
+        // box or the lists keep what they show.
+        test::addRows("way | kind | TARIFA | compound rows | hours | minutes | amount", R"(
     four decimals         |>|ST|1.13   |                        |0           |7  |0,1318
     single precision      |>|ST|1000.01|                        |9999        |0  |9999100
     rate of two decimals  |>|ST|1.505  |                        |1           |0  |1,51
@@ -101,17 +103,21 @@ private slots:
 
     void conversions()
     {
-        QFETCH(QStringList, f);
-        const Tariff tariff{1, u"T"_s, f[2].toDouble(), 0, f[1]};
-        if (f[0] == u">") {
-            QCOMPARE(CALCULATEA(tariff, rows(f[3]), f[4], f[5]).value_or(u"-"_s), f[6]);
+        QFETCH(test::Row, r);
+        const Tariff tariff{1, u"T"_s, r[u"TARIFA"].toDouble(), 0, r[u"kind"]};
+        const std::vector<CompoundRow> compound = rows(r[u"compound rows"]);
+        if (r[u"way"] == u">") {
+            QCOMPARE(CALCULATEA(tariff, compound, r[u"hours"], r[u"minutes"]).value_or(u"-"_s),
+                     r[u"amount"]);
             return;
         }
-        const TimeChoice c = CALCULATEB(tariff, rows(f[3]), f[6]);
+        const TimeChoice c = CALCULATEB(tariff, compound, r[u"amount"]);
         const auto shown = [](std::optional<int> v) { return v ? QString::number(*v) : u"-"_s; };
-        QCOMPARE(shown(c.hours) + u' ' + shown(c.minutes), f[4] + u' ' + f[5]);
+        QCOMPARE(shown(c.hours), r[u"hours"]);
+        QCOMPARE(shown(c.minutes), r[u"minutes"]);
         const auto spin = [](QString v) { return v == u"-" ? v : QString::number(59 - v.toInt()); };
-        QCOMPARE(shown(c.hourSpin) + u' ' + shown(c.minuteSpin), spin(f[4]) + u' ' + spin(f[5]));
+        QCOMPARE(shown(c.hourSpin), spin(r[u"hours"]));
+        QCOMPARE(shown(c.minuteSpin), spin(r[u"minutes"]));
     }
 
     void secondsToTimeText()

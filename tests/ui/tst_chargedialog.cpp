@@ -45,7 +45,7 @@ void TestChargeDialog::keysChangeAndButtons_data()
     // Keys typed into the amount tendered, ";" between them ("^X": Ctrl and that letter; "del",
     // "bs", "home", "end", "enter" those keys; else typed), the box's text, the keys refused, the
     // change, the button ("lleno": the store refuses, "No": not confirmed) and what is told.
-    test::addRows(R"(
+    test::addRows("keys | box | refused | change | button | told", R"(
     no amount           |                  |     |0|-16,80|cmdcobrar   |Ingrese la cantidad
     a cent short        |16,79             |16,79|0|-0,01 |cmdcobrar   |Cantidad incorrecta
     letters, sign, blank and currency refused|1a-2 $b.5|12.5|5|-4,30||
@@ -60,21 +60,22 @@ void TestChargeDialog::keysChangeAndButtons_data()
 // charge not made; the console's tests make one and open the dialog again for another station.
 void TestChargeDialog::keysChangeAndButtons()
 {
-    QFETCH(QStringList, f);
-    const QString press = f[4].section(u' ', 0, 0);
+    QFETCH(test::Row, r);
+    const QString button = r[u"button"], press = button.section(u' ', 0, 0);
     Counter c;
     QVERIFY(c.load());
-    if (f[4].endsWith(u"lleno"_s))
+    if (button.endsWith(u"lleno"_s))
         QVERIFY(c.store.exec(u"CREATE TRIGGER full BEFORE INSERT ON INFORMES "
                              u"BEGIN SELECT RAISE(ABORT, 'disco lleno'); END"_s));
     QSignalSpy charged(&c.dialog, &ChargeDialog::charged);
     QVERIFY(!c.dialog.openFor(1) && !c.dialog.isVisible()); // no such station
     QVERIFY(c.dialog.openFor(0));
     QVERIFY(QTest::qWaitForWindowActive(&c.dialog));
-    QCOMPARE(c.shown("lbltotal") + u'|' + c.shown("lblcliente"), u"16,80|ana"_s);
+    QCOMPARE(c.shown("lbltotal"), u"16,80"_s);
+    QCOMPARE(c.shown("lblcliente"), u"ana"_s);
     QSignalSpy refused(c.box->findChild<NumericKeyFilter*>(), &NumericKeyFilter::refused);
     c.box->clear();
-    for (const QString& key : f[0].split(u';', Qt::SkipEmptyParts)) {
+    for (const QString& key : r[u"keys"].split(u';', Qt::SkipEmptyParts)) {
         QWidget* focus = QApplication::focusWidget();
         const Qt::Key named[] = {Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Home, Qt::Key_End,
                                  Qt::Key_Return};
@@ -86,13 +87,14 @@ void TestChargeDialog::keysChangeAndButtons()
         else
             QTest::keyClicks(focus, key);
     }
-    QCOMPARE(c.box->text() + u'|' + QString::number(refused.count()), f[1] + u'|' + f[2]);
-    QCOMPARE(c.shown("lblcambio"), f[3]);
-    c.prompts.answerNext(!f[4].endsWith(u" No"_s));
+    QCOMPARE(c.box->text(), r[u"box"]);
+    QCOMPARE(refused.count(), r.number(u"refused"));
+    QCOMPARE(c.shown("lblcambio"), r[u"change"]);
+    c.prompts.answerNext(!button.endsWith(u" No"_s));
     if (!press.isEmpty())
         c.dialog.findChild<QPushButton*>(press)->click();
-    QCOMPARE(c.prompts.toldTexts().join(u'\n'), f[5]);
-    QCOMPARE(c.prompts.notified.size(), int(f[4].endsWith(u"lleno"_s)));
+    QCOMPARE(c.prompts.toldTexts(), r[u"told"].isEmpty() ? QStringList() : QStringList{r[u"told"]});
+    QCOMPARE(c.prompts.notified.size(), int(button.endsWith(u"lleno"_s)));
     QCOMPARE(c.dialog.isVisible(), press != u"cmdcancelar"_s);
     QVERIFY(charged.isEmpty() && c.journalRows().isEmpty() && c.prints.count() == 1 &&
             c.stations.at(0).modo == u"CONTADOR"_s);

@@ -35,11 +35,11 @@ struct Console : test::CounterServices {
     }
     QComboBox* list(const char* name) const { return find<QComboBox>(name); }
     // The texts of the amount box, the hour and minute lists and the amount label.
-    QString amounts() const
+    static constexpr const char* shown = "txtcantidad | cmbhora | cmbminutos | lblcantidad";
+    QStringList amounts() const
     {
-        return find<QLineEdit>("txtcantidad")->text() + u'|' + list("cmbhora")->currentText() +
-               u'|' + list("cmbminutos")->currentText() + u'|' +
-               find<QLabel>("lblcantidad")->text();
+        return {find<QLineEdit>("txtcantidad")->text(), list("cmbhora")->currentText(),
+                list("cmbminutos")->currentText(), find<QLabel>("lblcantidad")->text()};
     }
     void click(const QString& buttons) const
     {
@@ -61,6 +61,7 @@ private slots:
     void eachModeHasItsSetUp_data();
     void eachModeHasItsSetUp();
     void keysAndButtons();
+    void accountsAndARefusedStore();
 };
 
 void TestOpenStationDialog::eachModeHasItsSetUp_data()
@@ -68,7 +69,7 @@ void TestOpenStationDialog::eachModeHasItsSetUp_data()
     // The mode, the setting "clicktostart", then what the dialog shows on PC02 (given the user
     // "maria" and the rate 0): the heading, the title, what is shown, enabled or chosen, the
     // tariff preset by the rate and the user box.
-    test::addRows(R"(
+    test::addRows("mode | clicktostart | heading | title | shown | tariff | user", R"(
     OPEN   |OPEN   |  |HABILITAR|HABILITAR PUESTO|wait modeFrame modeField tariffs||
     OPEN 3x|OPEN   |3x|HABILITAR|HABILITAR PUESTO|wait locked modeFrame modeField tariffs||
     MODO   |MODO   |  |CAMBIAR MODO|CAMBIAR MODO|modeFrame modeField tariffs prepaid||
@@ -80,16 +81,17 @@ void TestOpenStationDialog::eachModeHasItsSetUp_data()
 
 void TestOpenStationDialog::eachModeHasItsSetUp()
 {
-    QFETCH(QStringList, f);
+    QFETCH(test::Row, r);
+    const QString mode = r[u"mode"];
     Console c;
     QVERIFY(c.load());
     // A station mode is refused without a station; a showing leaves nothing to the next one.
-    QCOMPARE(c.dialog->SHOWPC(f[0], 2), f[0] == u"CREATE"_s || f[0] == u"INCREMU"_s);
+    QCOMPARE(c.dialog->SHOWPC(mode, 2), mode == u"CREATE"_s || mode == u"INCREMU"_s);
     c.find<QLineEdit>("txtusuario")->setText(u"old"_s);
     c.find<QCheckBox>("chkesperar")->setChecked(true);
     c.dialog->reject();
-    c.settings.write(u"clicktostart"_s, f[1]);
-    QVERIFY(c.show(f[0], 1, u"maria"_s, u"0"_s));
+    c.settings.write(u"clicktostart"_s, r[u"clicktostart"]);
+    QVERIFY(c.show(mode, 1, u"maria"_s, u"0"_s));
     QStringList flags;
     for (const auto& [flag, on] : {std::pair{"wait", c.find("chkesperar")->isVisible()},
                                    {"locked", !c.find("chkesperar")->isEnabled() &&
@@ -102,12 +104,12 @@ void TestOpenStationDialog::eachModeHasItsSetUp()
                                    {"prepaid", c.find<QRadioButton>("optprepago")->isChecked()}})
         if (on)
             flags << QString::fromLatin1(flag);
-    QCOMPARE(
-        QStringList({c.find<QLabel>("lbltitulo")->text(), c.dialog->windowTitle(), flags.join(u' '),
-                     c.list("cmbtarifa")->currentText(), c.find<QLineEdit>("txtusuario")->text()}),
-        f.mid(2));
+    const char* shown = "heading | title | shown | tariff | user";
+    COMPARE_FIELDS(r.fields(shown).join(u'|'), shown, c.find<QLabel>("lbltitulo")->text(),
+                   c.dialog->windowTitle(), flags.join(u' '), c.list("cmbtarifa")->currentText(),
+                   c.find<QLineEdit>("txtusuario")->text());
     QCOMPARE(c.list("cmbtarifa")->count(), 2);
-    QCOMPARE(c.find("cmdaceptar")->isEnabled(), !f[5].isEmpty());
+    QCOMPARE(c.find("cmdaceptar")->isEnabled(), !r[u"tariff"].isEmpty());
 }
 
 // Enter in the lists turns the time into an amount, in the amount box the amount into a time; each
@@ -128,25 +130,25 @@ void TestOpenStationDialog::keysAndButtons()
     c.list("cmbhora")->setCurrentIndex(2);
     c.list("cmbminutos")->setCurrentIndex(20);
     QTest::keyClick(c.list("cmbminutos"), Qt::Key_Return);
-    QCOMPARE(c.amounts(), u"3,5|2|20|3,5 $"_s);
+    COMPARE_RECORDS({c.amounts()}, c.shown, "3,5 | 2 | 20 | 3,5 $");
     auto* amount = c.find<QLineEdit>("txtcantidad");
     amount->clear();
     QTest::keyClicks(amount, u"0,75"_s);
     QTest::keyClick(amount, Qt::Key_Return);
-    QCOMPARE(c.amounts(), u"0,75|0|30|0,75 $"_s);
+    COMPARE_RECORDS({c.amounts()}, c.shown, "0,75 | 0 | 30 | 0,75 $");
 
     for (const QString& quick :
          u"5=0|5 10=0|10 15=0|15 30=0|30 45=0|45 1h=1|0 2h=2|0 3h=3|0"_s.split(u' ')) {
         c.click(u"cmdq"_s + quick.section(u'=', 0, 0));
-        QCOMPARE(c.amounts().section(u'|', 1, 2), quick.section(u'=', 1));
+        COMPARE_RECORDS({c.amounts().mid(1, 2)}, "cmbhora | cmbminutos", quick.section(u'=', 1));
     }
-    QCOMPARE(c.amounts(), u"4,5|3|0|4,5 $"_s);
+    COMPARE_RECORDS({c.amounts()}, c.shown, "4,5 | 3 | 0 | 4,5 $");
     QVERIFY(c.find<QPushButton>("cmdq3h")->isChecked() &&
             !c.find<QPushButton>("cmdq2h")->isChecked());
     c.list("cmbtarifa")->setCurrentIndex(1); // nothing to pay falls in the first block
-    QCOMPARE(c.amounts().section(u'|', 0, 2), u"0|0|15"_s);
+    COMPARE_RECORDS({c.amounts().mid(0, 3)}, c.shown, "0 | 0 | 15");
     c.click(u"cmdq2h"_s);
-    QCOMPARE(c.amounts(), u"1,20|2|0|1,20 $"_s);
+    COMPARE_RECORDS({c.amounts()}, c.shown, "1,20 | 2 | 0 | 1,20 $");
     c.click(u"optcontador"_s);
     QVERIFY(!amount->isEnabled() && !c.find("cmbhora")->isEnabled() &&
             !c.find("cmdq10")->isEnabled());
@@ -157,9 +159,15 @@ void TestOpenStationDialog::keysAndButtons()
         QVERIFY(!c.dialog->isVisible());
     }
     QVERIFY(changed.isEmpty() && c.stations.at(0).modo.isEmpty());
+}
 
-    // "INCREMU" adds the hours chosen to the account passed in, then closes; a "CREATE" that is
-    // refused keeps the dialog open with what was typed.
+// "INCREMU" adds the hours chosen to the account passed in, then closes; a "CREATE" that is refused
+// keeps the dialog open with what was typed, and so does a station the store refuses.
+void TestOpenStationDialog::accountsAndARefusedStore()
+{
+    Console c;
+    QVERIFY(c.load());
+    QSignalSpy changed(c.dialog.get(), &OpenStationDialog::stationChanged);
     QVERIFY(c.store.exec(u"INSERT INTO CUENTAS (USER, TIMERES) VALUES ('maria', '0:10:00')"_s));
     QSignalSpy account(c.dialog.get(), &OpenStationDialog::accountChanged);
     const std::vector<Station> before = c.stations.stations();
@@ -182,7 +190,8 @@ void TestOpenStationDialog::keysAndButtons()
     c.click(u"cmdq30 cmdaceptar"_s);
     QVERIFY(c.dialog->isVisible());
     QCOMPARE(c.prompts.notified.size(), 1);
-    QVERIFY(c.stations.stations() == before && changed.isEmpty());
+    COMPARE_STATIONS(c.stations.stations(), before);
+    QVERIFY(changed.isEmpty());
 }
 
 QTEST_MAIN(TestOpenStationDialog)

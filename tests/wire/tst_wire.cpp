@@ -13,8 +13,7 @@ class WireTest : public QObject {
 private slots:
     void split_data()
     {
-        // received | the pieces, separated by "/"
-        test::addRows(R"(
+        test::addRows("received | pieces", R"(
     terminator kept         |GETSTART2#LVXF#             |GETSTART2#LVXF#
     two messages in one read|GETNAME#LVX#PC1GETMAC#LVX#AA|GETNAME/PC1GETMAC/AA
     empty read              |                            |
@@ -25,8 +24,8 @@ private slots:
 
     void split()
     {
-        QFETCH(QStringList, f);
-        QCOMPARE(Wire::split(f[0]), f[1].split(u'/'));
+        QFETCH(test::Row, r); // the pieces separated by "/"
+        QCOMPARE(Wire::split(r[u"received"]), r[u"pieces"].split(u'/'));
     }
 
     void codePage()
@@ -44,8 +43,8 @@ private slots:
 
     void framing_data()
     {
-        // the reads, separated by "~" | the messages after each read, "/" between messages
-        test::addRows(R"(
+        // The reads separated by "~"; the messages after each read, "/" between messages.
+        test::addRows("reads | messages", R"(
     one message, one read |SHOWF#LVX##LVXF#                  |SHOWF#LVX#
     split over three reads|SENDS~TAT#LVX#1#L~VXF#            |~~SENDSTAT#LVX#1
     two in one read       |5#LVX##LVXF#6#LVX##LVXF#          |5#LVX#/6#LVX#
@@ -56,12 +55,12 @@ private slots:
     }
     void framing()
     {
-        QFETCH(QStringList, f);
+        QFETCH(test::Row, r);
         Wire::Framer framer;
         QStringList after;
-        for (const QString& read : f[0].split(u'~'))
+        for (const QString& read : r[u"reads"].split(u'~'))
             after << framer.feed(Wire::encode(read)).join(u'/');
-        QCOMPARE(after.join(u'~'), f[1]);
+        QCOMPARE(after, r[u"messages"].split(u'~'));
     }
 
     // Bytes that never end a message are let go past the limit; what follows frames again.

@@ -5,6 +5,7 @@
 // --print-pass times the print monitor's pass over the queues of a private cupsd instead;
 // --report the reports window's year of journal rows.
 
+#include "agentbench.h"
 #include "benchsupport.h"
 #include "journal/journal.h"
 #include "core/clock.h"
@@ -375,6 +376,8 @@ int main(int argc, char** argv)
         u"flap-ms"_s, u"Soak: how often each agent drops, on average (ms)."_s, u"MS"_s, u"3500"_s);
     const QCommandLineOption untrimmedOption(
         u"untrimmed"_s, u"Soak: without giving freed memory back (to compare)."_s);
+    const QCommandLineOption agentOption(
+        u"agent"_s, u"The station agent instead: idle cost and the time to a new screen."_s);
     const QCommandLineOption printPassOption(
         u"print-pass"_s,
         u"The print monitor's pass instead: 3 queues of a private cupsd, 50 jobs."_s);
@@ -392,11 +395,14 @@ int main(int argc, char** argv)
     parser.addOption(flapOption);
     parser.addOption(untrimmedOption);
     parser.addOption(printPassOption);
+    parser.addOption(agentOption);
     parser.addOption(reportOption);
     parser.addOption(soakAgentsOption);
     parser.process(*app);
     if (parser.isSet(reportOption))
         return runReportBench();
+    if (parser.isSet(agentOption))
+        return runAgentBench();
     if (parser.isSet(printPassOption))
         return runPrintPassBench();
     if (parser.isSet(soakAgentsOption))

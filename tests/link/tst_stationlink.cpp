@@ -155,7 +155,6 @@ void TestStationLink::linkFollowsTheAgent()
 void TestStationLink::requestsAndCommandsOverTheLink()
 {
     StationAgent agent(u"pc01"_s, u"aa"_s), flooder(u"pc02"_s, u"bb"_s);
-    agent.setMessageGapMs(5);
     QVERIFY(agent.listen(Loopback, 0) && flooder.listen(Loopback, 0));
     QTcpServer off;
     off.listen(Loopback);
@@ -163,6 +162,8 @@ void TestStationLink::requestsAndCommandsOverTheLink()
     off.close();
     console.store.insert(u"CUENTAS"_s, {{u"USER"_s, u"muñoz"_s}, {u"TIMERES"_s, u"1:30:00"_s}});
     QVERIFY(console.connect(1));
+    // Each message is one read: one sent before the console read the agent's name would join it.
+    QTRY_COMPARE(console.stations.at(0).pcnames, u"\\\\PC01"_s);
     agent.send(u"GETNAMEX"_s);
     agent.send(u"GETSTART"_s, {u"nadie"_s, u"x"_s});
     agent.send(u"MSGBOX"_s, {u"¿Dónde imprimo?"_s});

@@ -74,6 +74,7 @@ private slots:
     void requestsAndCommandsOverTheLink();
     void crowdTellsAgentsApartByTheDialledAddress();
     void unreadBytesWaitInOrderUpToALimit();
+    void roundSlices();
 };
 
 // An address without a usable port is the agent's port on the host written, blanks trimmed.
@@ -278,6 +279,16 @@ void TestStationLink::unreadBytesWaitInOrderUpToALimit()
         QCoreApplication::processEvents();
     }
     QCOMPARE(sockets.state(1), StationSockets::State::Other);
+}
+
+// A café of up to a thousand stations gets every status of a round at once; a larger one in
+// slices spread over the interval, never more than ten.
+void TestStationLink::roundSlices()
+{
+    using S = ConnectionSupervision;
+    for (const auto& [stations, slices] : std::initializer_list<std::pair<int, int>>{
+             {0, 1}, {1, 1}, {1000, 1}, {1001, 2}, {5000, 5}, {100000, 10}})
+        QCOMPARE(S::slicesFor(stations), slices);
 }
 
 } // namespace kestrel

@@ -72,35 +72,44 @@ void AgentWindows::tickClock()
 
 void AgentWindows::show(const AgentView& view)
 {
+    const bool changed = !m_shown || m_screen != view.screen;
     const bool locked = view.screen != Screen::Running;
     if (locked) {
-        m_panel->hide();
         for (const auto& lock : m_locks)
             lock->show(view);
-        LockScreen* main = m_locks.front().get();
-        main->raise();
-        main->activateWindow();
-        if (m_grab) {
-            main->grabKeyboard();
-            main->grabMouse();
+        // A station's lock is put back above everything and held again at every status, in case
+        // some window got above it; a lock in a window beside the console only when the screen
+        // changes, so the console keeps the keyboard.
+        if (changed || m_presentation == Presentation::Kiosk) {
+            LockScreen* main = m_locks.front().get();
+            main->raise();
+            main->activateWindow();
+            if (m_grab) {
+                main->grabKeyboard();
+                main->grabMouse();
+            }
         }
-        if (view.screen == Screen::Locked && (!m_shown || m_screen != Screen::Locked))
-            main->userBox()->setFocus();
+        // The warning is about the session that just ended or changed: it goes with it.
+        m_warning->hide();
+        if (changed) {
+            m_panel->hide();
+            if (view.screen == Screen::Locked)
+                m_locks.front()->userBox()->setFocus();
+        }
     } else {
-        if (m_grab) {
-            m_locks.front()->releaseKeyboard();
-            m_locks.front()->releaseMouse();
-        }
-        for (const auto& lock : m_locks) {
-            lock->hide();
-            lock->clearLogin();
+        if (changed) {
+            if (m_grab) {
+                m_locks.front()->releaseKeyboard();
+                m_locks.front()->releaseMouse();
+            }
+            for (const auto& lock : m_locks) {
+                lock->hide();
+                lock->clearLogin();
+            }
         }
         m_panel->show(view);
     }
-    // The warning is about the session that just ended or changed: it goes with it.
-    if (locked)
-        m_warning->hide();
-    if (!m_shown || m_screen != view.screen) {
+    if (changed) {
         m_shown = true;
         m_screen = view.screen;
         if (m_painting)

@@ -4,11 +4,13 @@
 //   kestrel --init-db [--demo] [--data-dir DIR]
 //                                         create a new data store (with a demo café)
 //
-// The data folder defaults to the program's own folder. Exit status: 0 normal end, 1 refused to
-// start (bad arguments, another console on the same data folder, no display), 2 data store
-// missing, unreadable or not valid.
+// Without --data-dir the data folder is the program's own, or per user when the program runs
+// from its installed folder (defaultDataFolder). Exit status: 0 normal end, 1 refused to start
+// (bad arguments, another console on the same data folder, no display), 2 data store missing,
+// unreadable or not valid.
 
 #include "app/startup.h"
+#include "core/datafolder.h"
 #include "core/datastore.h"
 #include "core/demodata.h"
 #include "core/eventloop.h"
@@ -39,6 +41,7 @@ void printErr(const QString& text)
 
 struct Options {
     QString dataDir;
+    bool defaultDir = false; // no --data-dir
     bool initDb = false;
     bool demo = false;
 };
@@ -75,8 +78,13 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
         return std::nullopt;
     }
     Options o;
-    o.dataDir = parser.isSet(dataDir) ? QDir(parser.value(dataDir)).absolutePath()
-                                      : QCoreApplication::applicationDirPath();
+    o.defaultDir = !parser.isSet(dataDir);
+    // --data-dir wins; else installed: per user (XDG data folder), elsewhere: beside the program.
+    o.dataDir = o.defaultDir
+                    ? defaultDataFolder(QCoreApplication::applicationDirPath(),
+                                        QStringLiteral(KESTREL_INSTALL_BINDIR),
+                                        qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath())
+                    : QDir(parser.value(dataDir)).absolutePath();
     o.initDb = parser.isSet(initDb);
     o.demo = parser.isSet(demo);
     return o;
@@ -168,6 +176,9 @@ int main(int argc, char** argv)
         prompts = std::make_unique<StandardErrorPrompts>();
     else
         prompts = std::make_unique<MessageBoxPrompts>();
+
+    if (options->defaultDir)
+        QDir().mkpath(options->dataDir); // the per-user folder, before its lock is taken there
 
     // One console per data folder and one per user; a second start leaves the running one
     // undisturbed. A lock that cannot be taken for another reason is only reported: it never

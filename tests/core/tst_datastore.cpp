@@ -1,7 +1,9 @@
+#include "core/datafolder.h"
 #include "core/datastore.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -47,6 +49,8 @@ private slots:
     void openRefusesAndChangesNothing_data();
     void openRefusesAndChangesNothing();
     void namesCompareIgnoringCaseForEveryLetter();
+    void defaultFolderIsPerUserOnlyWhenInstalled_data();
+    void defaultFolderIsPerUserOnlyWhenInstalled();
 };
 
 void TestDataStore::newStoreHasAdminWithEveryRight()
@@ -165,6 +169,36 @@ void TestDataStore::namesCompareIgnoringCaseForEveryLetter()
     QVERIFY(plan.next());
     QVERIFY2(plan.value(3).toString().contains(u"CUENTAS_USER"_s),
              qPrintable(plan.value(3).toString()));
+}
+
+void TestDataStore::defaultFolderIsPerUserOnlyWhenInstalled_data()
+{
+    // Folders under a scratch root, where usr/bin and build exist and bin links to usr/bin; "~"
+    // is the user's home, "-" an unset XDG_DATA_HOME.
+    test::addRows("program | installed | XDG_DATA_HOME | data folder", R"(
+        installed, XDG_DATA_HOME set     |usr/bin|usr/bin|/srv/datos|/srv/datos/kestrel
+        installed, XDG_DATA_HOME relative|usr/bin|usr/bin|datos     |~/.local/share/kestrel
+        installed, XDG_DATA_HOME unset   |usr/bin|usr/bin|-         |~/.local/share/kestrel
+        run through a link to usr/bin    |bin    |usr/bin|-         |~/.local/share/kestrel
+        installed folder named by a link |usr/bin|bin    |-         |~/.local/share/kestrel
+        build tree                       |build  |usr/bin|/srv/datos|build
+        neither folder exists            |opt/bin|opt/bin|/srv/datos|opt/bin)");
+}
+
+void TestDataStore::defaultFolderIsPerUserOnlyWhenInstalled()
+{
+    QFETCH(test::Row, r);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath(u"usr/bin"_s) && QDir(root.path()).mkpath(u"build"_s));
+    QVERIFY(QFile::link(root.filePath(u"usr/bin"_s), root.filePath(u"bin"_s)));
+    const QString home = u"/home/cajero"_s, xdg = r[u"XDG_DATA_HOME"];
+    QString expected = r[u"data folder"];
+    expected = expected.startsWith(u'/')   ? expected
+               : expected.startsWith(u'~') ? home + expected.mid(1)
+                                           : root.filePath(expected);
+    QCOMPARE(defaultDataFolder(root.filePath(r[u"program"]), root.filePath(r[u"installed"]),
+                               xdg == u"-" ? QString() : xdg, home),
+             expected);
 }
 
 QTEST_GUILESS_MAIN(TestDataStore)

@@ -9,14 +9,13 @@
 // (bad arguments, another console on the same data folder, no display), 2 data store missing,
 // unreadable or not valid.
 
+#include "app/newstore.h"
 #include "app/startup.h"
 #include "core/datafolder.h"
 #include "core/datastore.h"
-#include "core/demodata.h"
 #include "core/eventloop.h"
 #include "core/instancelock.h"
 #include "core/settings.h"
-#include "printing/cupsspooler.h"
 #include "ui/common/messageboxprompts.h"
 
 #include <QApplication>
@@ -92,24 +91,12 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
 
 int initDataStore(const Options& o)
 {
-    QDir().mkpath(o.dataDir); // asked to create a store there: the folder comes with it
-    const QString path = DataStore::pathIn(o.dataDir);
-    if (const auto error = DataStore::create(path)) {
+    if (const auto error = createDataStore(o.dataDir, o.demo)) {
         printErr(*error);
         return Refused;
     }
-    if (o.demo) {
-        DataStore store;
-        auto error = store.open(path);
-        if (!error)
-            // The printers of the CUPS server, where one answers, get a demo price.
-            error = seedDemoCafe(store.database(), CupsSpooler().printers());
-        if (error) {
-            printErr(u"No se pudo cargar el café de ejemplo:\n"_s + *error);
-            return Refused;
-        }
-    }
-    std::printf("%s\n", qPrintable(u"Base de datos creada: "_s + QDir::toNativeSeparators(path)));
+    std::printf("%s\n", qPrintable(u"Base de datos creada: "_s +
+                                   QDir::toNativeSeparators(DataStore::pathIn(o.dataDir))));
     return Ok;
 }
 

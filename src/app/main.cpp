@@ -5,9 +5,10 @@
 //                                         create a new data store (with a demo café)
 //
 // Without --data-dir the data folder is the program's own, or per user when the program runs
-// from its installed folder (defaultDataFolder). Exit status: 0 normal end, 1 refused to start
-// (bad arguments, another console on the same data folder, no display), 2 data store missing,
-// unreadable or not valid.
+// from its installed folder (defaultDataFolder); finding no store there, a console with a screen
+// asks whether to create one. Exit status: 0 normal end, 1 refused to start (bad arguments,
+// another console on the same data folder, no display), 2 data store missing, unreadable or not
+// valid.
 
 #include "app/newstore.h"
 #include "app/startup.h"
@@ -16,11 +17,14 @@
 #include "core/eventloop.h"
 #include "core/instancelock.h"
 #include "core/settings.h"
+#include "ui/common/firstrundialog.h"
 #include "ui/common/messageboxprompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
@@ -152,6 +156,9 @@ int main(int argc, char** argv)
     // with the number of stations (see makeApplication).
     const auto app = makeApplication<QApplication>(argc, argv);
     setIdentity();
+    // The menu entry and the icon the package installs; from the build tree Qt's own icon.
+    QGuiApplication::setDesktopFileName(u"kestrel"_s);
+    QApplication::setWindowIcon(QIcon::fromTheme(u"kestrel"_s));
     installSpanishTranslation();
     QApplication::setQuitOnLastWindowClosed(false);
     const auto options = parseOptions(*app);
@@ -196,8 +203,25 @@ int main(int argc, char** argv)
         }
     }
 
+    const QString path = DataStore::pathIn(options->dataDir);
     DataStore store;
-    if (const auto error = store.open(DataStore::pathIn(options->dataDir))) {
+    auto error = store.open(path);
+    // A first start from the desktop's menu: no store in the default folder yet (one that is
+    // there but damaged is refused), and someone to ask which café to create. Behind the lock, so
+    // two first starts never both create.
+    if (error && options->defaultDir && !QFileInfo::exists(path) && !isHeadlessPlatform()) {
+        FirstRunDialog firstRun(options->dataDir);
+        firstRun.exec();
+        if (firstRun.choice() == FirstRunDialog::Choice::Quit) {
+            printErr(*error);
+            return StoreRefused;
+        }
+        error = createDataStore(options->dataDir,
+                                firstRun.choice() == FirstRunDialog::Choice::DemoCafe);
+        if (!error)
+            error = store.open(path);
+    }
+    if (error) {
         if (!isHeadlessPlatform())
             printErr(*error);
         prompts->tell(Prompts::Icon::Critical, *error);

@@ -1,9 +1,11 @@
-// The kestrel program itself, started as the operator or a script would start it, and the data
-// store it creates.
+// The kestrel program itself, started as the operator or a script would start it, and what its
+// first start asks and creates.
 #include "app/newstore.h"
 #include "core/datastore.h"
 #include "support/testsupport.h"
+#include "ui/common/firstrundialog.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
@@ -47,6 +49,8 @@ private slots:
     void initDbCreatesAndNeverOverwrites();
     void createDataStoreMakesTheCafe_data();
     void createDataStoreMakesTheCafe();
+    void firstRunDialogGivesTheChoice_data();
+    void firstRunDialogGivesTheChoice();
     void optionsSpeakSpanish_data();
     void optionsSpeakSpanish();
     void refusedStarts_data();
@@ -149,7 +153,7 @@ void TestStartup::createDataStoreMakesTheCafe_data()
         demo café |yes|8|3|3|1)");
 }
 
-// What --init-db creates, in a folder made on the way.
+// What --init-db and the first start's dialog create, in a folder made on the way.
 void TestStartup::createDataStoreMakesTheCafe()
 {
     QFETCH(test::Row, r);
@@ -167,6 +171,35 @@ void TestStartup::createDataStoreMakesTheCafe()
     COMPARE_FIELDS(r.fields(counted).join(u'|'), counted, q.value(0).toString(),
                    q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
     QVERIFY(createDataStore(dir, false).has_value()); // never over a store
+}
+
+void TestStartup::firstRunDialogGivesTheChoice_data()
+{
+    test::addRows("answer | choice", R"(
+        empty café   |Crear un café vacío          |0
+        demo café    |Crear el café de demostración|1
+        leave        |Salir                        |2
+        Escape       |Escape                       |2
+        window closed|close                        |2)");
+}
+
+void TestStartup::firstRunDialogGivesTheChoice()
+{
+    QFETCH(test::Row, r);
+    FirstRunDialog dialog(u"/home/cajero/.local/share/kestrel"_s);
+    dialog.show();
+    QVERIFY(dialog.text().contains(u"\n/home/cajero/.local/share/kestrel\n"_s));
+    const QString answer = r[u"answer"];
+    if (answer == u"Escape")
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+    else if (answer == u"close")
+        dialog.close();
+    for (QAbstractButton* button : dialog.buttons()) {
+        if (button->text() == answer)
+            button->click();
+    }
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(int(dialog.choice()), r.number(u"choice")); // 0 empty, 1 demo, 2 quit
 }
 
 void TestStartup::optionsSpeakSpanish_data()
@@ -322,5 +355,5 @@ void TestStartup::lockFiles()
 
 } // namespace
 
-QTEST_GUILESS_MAIN(TestStartup)
+QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

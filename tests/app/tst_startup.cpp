@@ -1,6 +1,5 @@
 // The kestrel program itself, started as the operator or a script would start it, and what its
 // first start asks and creates.
-#include "app/newstore.h"
 #include "core/datastore.h"
 #include "support/testsupport.h"
 #include "ui/common/firstrundialog.h"
@@ -30,25 +29,12 @@ struct Run {
     QString err;
 };
 
-// Runs a statement on a store file through a plain connection of its own.
-void alter(const QString& path, const QString& sql)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"alter"_s);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(sql));
-    }
-    QSqlDatabase::removeDatabase(u"alter"_s);
-}
-
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void initDbCreatesAndNeverOverwrites_data();
     void initDbCreatesAndNeverOverwrites();
-    void createDataStoreMakesTheCafe_data();
-    void createDataStoreMakesTheCafe();
     void firstRunDialogGivesTheChoice_data();
     void firstRunDialogGivesTheChoice();
     void optionsSpeakSpanish_data();
@@ -126,15 +112,38 @@ bool TestStartup::keepsRunning(QProcess* console)
     return true;
 }
 
+void TestStartup::initDbCreatesAndNeverOverwrites_data()
+{
+    test::addRows("option | stations | in a session | kinds of tariff | operators", R"(
+        empty café|-     |0|0|0|1
+        demo café |--demo|8|3|3|1)");
+}
+
+// The café --init-db makes, as the first start's dialog makes it too (createDataStore).
 void TestStartup::initDbCreatesAndNeverOverwrites()
 {
+    QFETCH(test::Row, r);
     QTemporaryDir parent;
     const QString dir = parent.filePath(u"nueva/cafe"_s); // folders made on the way
     const QString path = DataStore::pathIn(dir);
-    const Run first = run({u"--init-db"_s, u"--demo"_s, u"--data-dir"_s, dir}, m_runtime.path());
+    QStringList args{u"--init-db"_s, u"--data-dir"_s, dir};
+    if (r[u"option"] != u"-")
+        args << r[u"option"];
+    const Run first = run(args, m_runtime.path());
     QCOMPARE(first.exitCode, 0);
     QVERIFY(first.err.contains(path));
-    QVERIFY(!DataStore().open(path).has_value());
+    {
+        DataStore store;
+        QVERIFY(!store.open(path).has_value());
+        QSqlQuery q(store.database());
+        QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM CYBER WHERE "
+                       u"MODALIDAD <> ''), (SELECT COUNT(DISTINCT TIPO) FROM TARIFAS), "
+                       u"(SELECT COUNT(*) FROM Operadores)"_s) &&
+                q.next());
+        const QString counted = u"stations | in a session | kinds of tariff | operators"_s;
+        COMPARE_FIELDS(r.fields(counted).join(u'|'), counted, q.value(0).toString(),
+                       q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+    }
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
@@ -144,33 +153,6 @@ void TestStartup::initDbCreatesAndNeverOverwrites()
     QVERIFY2(second.err.contains(u"Ya existe la base de datos"_s), qPrintable(second.err));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before);
-}
-
-void TestStartup::createDataStoreMakesTheCafe_data()
-{
-    test::addRows("demo | stations | in a session | kinds of tariff | operators", R"(
-        empty café|no |0|0|0|1
-        demo café |yes|8|3|3|1)");
-}
-
-// What --init-db and the first start's dialog create, in a folder made on the way.
-void TestStartup::createDataStoreMakesTheCafe()
-{
-    QFETCH(test::Row, r);
-    QTemporaryDir parent;
-    const QString dir = parent.filePath(u"kestrel/cafe"_s);
-    QVERIFY(!createDataStore(dir, r.yes(u"demo")).has_value());
-    DataStore store;
-    QVERIFY(!store.open(DataStore::pathIn(dir)).has_value());
-    QSqlQuery q(store.database());
-    QVERIFY(q.exec(u"SELECT (SELECT COUNT(*) FROM CYBER), (SELECT COUNT(*) FROM CYBER WHERE "
-                   u"MODALIDAD <> ''), (SELECT COUNT(DISTINCT TIPO) FROM TARIFAS), "
-                   u"(SELECT COUNT(*) FROM Operadores)"_s) &&
-            q.next());
-    const QString counted = u"stations | in a session | kinds of tariff | operators"_s;
-    COMPARE_FIELDS(r.fields(counted).join(u'|'), counted, q.value(0).toString(),
-                   q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
-    QVERIFY(createDataStore(dir, false).has_value()); // never over a store
 }
 
 void TestStartup::firstRunDialogGivesTheChoice_data()
@@ -246,7 +228,7 @@ void TestStartup::refusedStarts()
         QVERIFY(!DataStore().open(path).has_value()); // in WAL mode, as after any run
     }
     if (held == u"no column"_s)
-        alter(path, u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s);
+        QVERIFY(test::alterStore(path, {u"ALTER TABLE CYBER DROP COLUMN TIEMPO"_s}));
     if (held == u"damaged"_s)
         QVERIFY(test::damagePages(path));
     // The store is the user's; its folder is not (nobody may make the lock or the journal there).

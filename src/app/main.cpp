@@ -4,22 +4,27 @@
 //   kestrel --init-db [--demo] [--data-dir DIR]
 //                                         create a new data store (with a demo café)
 //
-// The data folder defaults to the program's own folder. Exit status: 0 normal end, 1 refused to
-// start (bad arguments, another console on the same data folder, no display), 2 data store
-// missing, unreadable or not valid.
+// Without --data-dir the data folder is the program's own, or per user when the program runs
+// from its installed folder (defaultDataFolder); finding no store there, a console with a screen
+// asks whether to create one. Exit status: 0 normal end, 1 refused to start (bad arguments,
+// another console on the same data folder, no display), 2 data store missing, unreadable or not
+// valid.
 
+#include "app/newstore.h"
 #include "app/startup.h"
+#include "core/datafolder.h"
 #include "core/datastore.h"
-#include "core/demodata.h"
 #include "core/eventloop.h"
 #include "core/instancelock.h"
 #include "core/settings.h"
-#include "printing/cupsspooler.h"
+#include "ui/common/firstrundialog.h"
 #include "ui/common/messageboxprompts.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
@@ -39,6 +44,7 @@ void printErr(const QString& text)
 
 struct Options {
     QString dataDir;
+    bool defaultDir = false; // no --data-dir
     bool initDb = false;
     bool demo = false;
 };
@@ -75,8 +81,13 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
         return std::nullopt;
     }
     Options o;
-    o.dataDir = parser.isSet(dataDir) ? QDir(parser.value(dataDir)).absolutePath()
-                                      : QCoreApplication::applicationDirPath();
+    o.defaultDir = !parser.isSet(dataDir);
+    // --data-dir wins; else installed: per user (XDG data folder), elsewhere: beside the program.
+    o.dataDir = o.defaultDir
+                    ? defaultDataFolder(QCoreApplication::applicationDirPath(),
+                                        QStringLiteral(KESTREL_INSTALL_BINDIR),
+                                        qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath())
+                    : QDir(parser.value(dataDir)).absolutePath();
     o.initDb = parser.isSet(initDb);
     o.demo = parser.isSet(demo);
     return o;
@@ -84,24 +95,12 @@ std::optional<Options> parseOptions(const QCoreApplication& app)
 
 int initDataStore(const Options& o)
 {
-    QDir().mkpath(o.dataDir); // asked to create a store there: the folder comes with it
-    const QString path = DataStore::pathIn(o.dataDir);
-    if (const auto error = DataStore::create(path)) {
+    if (const auto error = createDataStore(o.dataDir, o.demo)) {
         printErr(*error);
         return Refused;
     }
-    if (o.demo) {
-        DataStore store;
-        auto error = store.open(path);
-        if (!error)
-            // The printers of the CUPS server, where one answers, get a demo price.
-            error = seedDemoCafe(store.database(), CupsSpooler().printers());
-        if (error) {
-            printErr(u"No se pudo cargar el café de ejemplo:\n"_s + *error);
-            return Refused;
-        }
-    }
-    std::printf("%s\n", qPrintable(u"Base de datos creada: "_s + QDir::toNativeSeparators(path)));
+    std::printf("%s\n", qPrintable(u"Base de datos creada: "_s +
+                                   QDir::toNativeSeparators(DataStore::pathIn(o.dataDir))));
     return Ok;
 }
 
@@ -157,6 +156,9 @@ int main(int argc, char** argv)
     // with the number of stations (see makeApplication).
     const auto app = makeApplication<QApplication>(argc, argv);
     setIdentity();
+    // The menu entry and the icon the package installs; from the build tree Qt's own icon.
+    QGuiApplication::setDesktopFileName(u"kestrel"_s);
+    QApplication::setWindowIcon(QIcon::fromTheme(u"kestrel"_s));
     installSpanishTranslation();
     QApplication::setQuitOnLastWindowClosed(false);
     const auto options = parseOptions(*app);
@@ -168,6 +170,9 @@ int main(int argc, char** argv)
         prompts = std::make_unique<StandardErrorPrompts>();
     else
         prompts = std::make_unique<MessageBoxPrompts>();
+
+    if (options->defaultDir)
+        QDir().mkpath(options->dataDir); // the per-user folder, before its lock is taken there
 
     // One console per data folder and one per user; a second start leaves the running one
     // undisturbed. A lock that cannot be taken for another reason is only reported: it never
@@ -198,8 +203,25 @@ int main(int argc, char** argv)
         }
     }
 
+    const QString path = DataStore::pathIn(options->dataDir);
     DataStore store;
-    if (const auto error = store.open(DataStore::pathIn(options->dataDir))) {
+    auto error = store.open(path);
+    // A first start from the desktop's menu: no store in the default folder yet (one that is
+    // there but damaged is refused), and someone to ask which café to create. Behind the lock, so
+    // two first starts never both create.
+    if (error && options->defaultDir && !QFileInfo::exists(path) && !isHeadlessPlatform()) {
+        FirstRunDialog firstRun(options->dataDir);
+        firstRun.exec();
+        if (firstRun.choice() == FirstRunDialog::Choice::Quit) {
+            printErr(*error);
+            return StoreRefused;
+        }
+        error = createDataStore(options->dataDir,
+                                firstRun.choice() == FirstRunDialog::Choice::DemoCafe);
+        if (!error)
+            error = store.open(path);
+    }
+    if (error) {
         if (!isHeadlessPlatform())
             printErr(*error);
         prompts->tell(Prompts::Icon::Critical, *error);

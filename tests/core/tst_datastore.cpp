@@ -1,7 +1,9 @@
+#include "core/datafolder.h"
 #include "core/datastore.h"
 #include "support/testsupport.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -20,22 +22,6 @@ QByteArray fileHash(const QString& path)
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
 }
 
-// Runs statements on a store file through a connection of its own (the "other program").
-void alter(const QString& path, const QStringList& statements)
-{
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"alter"_s);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        for (const QString& sql : statements) {
-            QSqlQuery q(db);
-            QVERIFY2(q.exec(sql), qPrintable(sql));
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"alter"_s);
-}
-
 } // namespace
 
 class TestDataStore : public QObject {
@@ -47,6 +33,8 @@ private slots:
     void openRefusesAndChangesNothing_data();
     void openRefusesAndChangesNothing();
     void namesCompareIgnoringCaseForEveryLetter();
+    void defaultFolderIsPerUserOnlyWhenInstalled_data();
+    void defaultFolderIsPerUserOnlyWhenInstalled();
 };
 
 void TestDataStore::newStoreHasAdminWithEveryRight()
@@ -68,9 +56,10 @@ void TestDataStore::openBringsAnOlderStoreUpToDate()
     t.store().close();
     // A store of the second version: indexes missing, and names indexed in the order of SQLite's
     // own NOCASE (A to Z only), which puts "Ñb" before "ña".
-    alter(t.path(), {u"DROP INDEX CUENTAS_USER"_s, u"DROP INDEX TAIFASC_CODIGO"_s,
-                     u"INSERT INTO Operadores (Usuario) VALUES ('Ñb'), ('ña'), ('Zoe')"_s,
-                     u"REINDEX"_s, u"PRAGMA user_version = 2"_s});
+    QVERIFY(test::alterStore(t.path(),
+                             {u"DROP INDEX CUENTAS_USER"_s, u"DROP INDEX TAIFASC_CODIGO"_s,
+                              u"INSERT INTO Operadores (Usuario) VALUES ('Ñb'), ('ña'), ('Zoe')"_s,
+                              u"REINDEX"_s, u"PRAGMA user_version = 2"_s}));
 
     QVERIFY(!t.store().open(t.path()).has_value());
     QCOMPARE(t.scalar(u"PRAGMA user_version"_s).toInt(), DataStore::SchemaVersion);
@@ -119,7 +108,7 @@ void TestDataStore::openRefusesAndChangesNothing()
         QVERIFY(test::damagePages(path));
     } else if (damage != u"remove"_s && damage != u"garbage"_s && damage != u"empty"_s) {
         QVERIFY(!DataStore::create(path).has_value());
-        alter(path, {damage});
+        QVERIFY(test::alterStore(path, {damage}));
     } else if (damage != u"remove"_s) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -165,6 +154,31 @@ void TestDataStore::namesCompareIgnoringCaseForEveryLetter()
     QVERIFY(plan.next());
     QVERIFY2(plan.value(3).toString().contains(u"CUENTAS_USER"_s),
              qPrintable(plan.value(3).toString()));
+}
+
+void TestDataStore::defaultFolderIsPerUserOnlyWhenInstalled_data()
+{
+    // Folders under a scratch root holding usr/bin, build and bin, a link to usr/bin; "-" is an
+    // unset XDG_DATA_HOME.
+    test::addRows("program | installed | XDG_DATA_HOME | data folder", R"(
+        installed, XDG set       |usr/bin|usr/bin|/srv/datos|/srv/datos/kestrel
+        installed, XDG relative  |usr/bin|usr/bin|datos     |/home/cajero/.local/share/kestrel
+        run through a link       |bin    |usr/bin|-         |/home/cajero/.local/share/kestrel
+        installed named by a link|usr/bin|bin    |-         |/home/cajero/.local/share/kestrel
+        build tree               |build  |usr/bin|/srv/datos|build
+        neither folder exists    |opt/bin|opt/bin|/srv/datos|opt/bin)");
+}
+
+void TestDataStore::defaultFolderIsPerUserOnlyWhenInstalled()
+{
+    QFETCH(test::Row, r);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath(u"usr/bin"_s) && QDir(root.path()).mkpath(u"build"_s));
+    QVERIFY(QFile::link(root.filePath(u"usr/bin"_s), root.filePath(u"bin"_s)));
+    const QString xdg = r[u"XDG_DATA_HOME"], folder = r[u"data folder"];
+    QCOMPARE(defaultDataFolder(root.filePath(r[u"program"]), root.filePath(r[u"installed"]),
+                               xdg == u"-" ? QString() : xdg, u"/home/cajero"_s),
+             folder.startsWith(u'/') ? folder : root.filePath(folder));
 }
 
 QTEST_GUILESS_MAIN(TestDataStore)

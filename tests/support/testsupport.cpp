@@ -100,6 +100,20 @@ bool damagePages(const QString& path)
     return f.open(QIODevice::ReadWrite) && f.seek(36) && f.write("\0\0\0\7", 4) == 4;
 }
 
+bool alterStore(const QString& path, const QStringList& statements)
+{
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"alter"_s);
+        db.setDatabaseName(path);
+        ok = db.open();
+        for (const QString& sql : statements)
+            ok = ok && QSqlQuery(db).exec(sql);
+    }
+    QSqlDatabase::removeDatabase(u"alter"_s);
+    return ok;
+}
+
 bool ScriptedPrompts::askYesNo(const QString& text)
 {
     questions << text;

@@ -104,6 +104,10 @@ inline constexpr const char* printColumns = "impresora | maquina | cantidad | va
 // check fails.
 bool damagePages(const QString& path);
 
+// Runs statements on a store file through a plain connection of its own, as another program
+// would; false when one fails (the rest are not run).
+bool alterStore(const QString& path, const QStringList& statements);
+
 // Prompts answered from a script. Every question and notice is recorded; a question with no
 // scripted answer is answered No.
 class ScriptedPrompts final : public Prompts {

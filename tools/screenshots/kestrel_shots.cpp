@@ -3,7 +3,7 @@
 // message), the messages panel, a Yes/No question, the open-station dialog, the charge dialog, the
 // pending print list, the accounts window, the catalogue, a sale, the operators, the daily
 // report with its chart and last year's report charted by month as PNG files in OUTDIR, and the
-// daily report as PDF.
+// daily report as PDF; first, the question of a first start without a data store.
 //
 // kestrel-shots OUTDIR --setup: a new café set up from the options dialog alone, as a new
 // operator would: a fresh data store (as --init-db makes it), three stations, a standard and a
@@ -22,6 +22,7 @@
 #include "stationagent.h"
 #include "stations/stationtable.h"
 #include "ui/accounts/accountswindow.h"
+#include "ui/common/firstrundialog.h"
 #include "ui/common/messageboxprompts.h"
 #include "ui/console/consoledialogs.h"
 #include "ui/console/consolewindow.h"
@@ -454,6 +455,13 @@ int main(int argc, char** argv)
     QDir().mkpath(outDir);
     if (argc > 2 && qstrcmp(argv[2], "--setup") == 0)
         return setupTrial(outDir);
+
+    {
+        // An installed console started from the menu by a cashier, before any café exists.
+        FirstRunDialog firstRun(u"/home/cajero/.local/share/kestrel"_s);
+        firstRun.show();
+        save(&firstRun, outDir + u"/first-run.png"_s);
+    }
 
     QTemporaryDir dir;
     DataStore store;

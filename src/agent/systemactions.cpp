@@ -233,10 +233,16 @@ QString DesktopActions::autostartFile()
            u"/autostart/kestrel-agent.desktop"_s;
 }
 
+// The entry starts the agent's user service where the package installed it (a killed agent is
+// restarted), giving it the desktop's display first; without the service it starts the agent
+// itself. kestrel-kiosk writes the same entry (packaging/agent/kiosk/autostart.desktop).
 QString DesktopActions::autostartEntry(bool on)
 {
     return u"[Desktop Entry]\nType=Application\nName=Kestrel (puesto)\n"
-           u"Comment=Agente de puesto de Kestrel\nExec=kestrel-agent\nNoDisplay=true\n"
+           u"Comment=Agente de puesto de Kestrel\n"
+           u"Exec=sh -c \"systemctl --user import-environment DISPLAY XAUTHORITY && "
+           u"systemctl --user start kestrel-agent.service || exec kestrel-agent\"\n"
+           u"NoDisplay=true\n"
            u"X-GNOME-Autostart-enabled="_s +
            (on ? u"true"_s : u"false"_s) + u"\nHidden="_s + (on ? u"false"_s : u"true"_s) + u'\n';
 }

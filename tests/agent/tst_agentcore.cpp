@@ -2,6 +2,7 @@
 #include "agentfakes.h"
 #include "support/testsupport.h"
 
+#include <QFile>
 #include <QSettings>
 #include <QTest>
 
@@ -87,6 +88,10 @@ void TestAgentCore::lockOptionsAreKept()
     QVERIFY(read->startWithSystem);
     QVERIFY(read->lockWithoutServer);
     QCOMPARE(a.actions.done, QStringList{u"inicio si"_s});
+    // The entry it writes is the one the kiosk set-up of the package writes.
+    QFile kiosk(u"" KESTREL_SOURCE_DIR "/packaging/agent/kiosk/autostart.desktop"_s);
+    QVERIFY(kiosk.open(QIODevice::ReadOnly));
+    QCOMPARE(DesktopActions::autostartEntry(true), QString::fromUtf8(kiosk.readAll()));
     a.core.received(u"BLOCKOPT"_s, {u"7"_s, u"0"_s, u"0"_s}, 0); // an action it does not know
     QCOMPARE(int(a.settings.lockAction), int(LockAction::LockOnly));
     QCOMPARE(QSettings(file, QSettings::IniFormat).value(u"LockOptions/action"_s).toString(),

@@ -18,8 +18,7 @@ added=
 # A check that fails half-way still takes away what it installed.
 cleanup() {
     # shellcheck disable=SC2086
-    [ -z "$added" ] || "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q \
-        $added >/dev/null 2>&1 || true
+    [ -z "$added" ] || "${sudo[@]}" dpkg --purge $added >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -55,9 +54,10 @@ snapshot() {
 packages() { dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 ~ /^.i/ {print $2}' | sort; }
 
 step "install"
+# Installed, or removed with its configuration kept: either would hide what the check looks for.
 for p in kestrel kestrel-agent; do
-    ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q installed \
-        || fail "$p is already installed here: remove it first"
+    ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q -E 'installed|config-files' \
+        || fail "$p is on this machine already: purge it first (dpkg --purge $p)"
 done
 snapshot >"$work/files-before"
 packages >"$work/packages-before"
@@ -108,9 +108,10 @@ step "remove, then purge"
 apt remove kestrel kestrel-agent
 [ -f /etc/kestrel/agent.conf ] || fail "removing kestrel-agent took the station's file"
 echo "kept after remove: /etc/kestrel/agent.conf"
-# What the install brought in goes too, so that the machine is as it was.
+# What the install brought in goes too, so that the machine is as it was. dpkg, since apt no
+# longer knows a package that came from a file once it is removed.
 # shellcheck disable=SC2086
-apt purge $added
+"${sudo[@]}" dpkg --purge $added 2>&1 | grep -E '^(Removing|Purging) ' || true
 added=
 snapshot >"$work/files-after"
 # The desktop's caches that the icon and menu triggers rebuild are not the packages' own.
@@ -119,7 +120,8 @@ diff "$work/files-before" "$work/files-after" \
     | grep -E '^[<>]' >"$work/difference" || true
 [ ! -s "$work/difference" ] || { cat "$work/difference"; fail "purging left the system changed"; }
 for p in kestrel kestrel-agent; do
-    ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q installed || fail "$p still installed"
+    ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q -E 'installed|config-files' \
+        || fail "$p is still known to dpkg"
 done
 echo "nothing left behind"
 printf '\npackages checked: %s %s\n' "$(basename "$console_deb")" "$(basename "$agent_deb")"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Takes pictures of the console on the demo café under a virtual X server of 1024x768, the
 # smallest screen a café runs it on: screenshots/console.png, messages.png, question.png,
-# open-station.png, charge.png, prints.png, accounts.png, accounts-search.png and the others
-# kestrel-shots names, then the options pages of a new café (options-*.png, setup-*.png), then
-# the station agent's screens (agent-*.png).
+# open-station.png, charge.png, prints.png, accounts.png, accounts-search.png, first-run.png and
+# the others kestrel-shots names, then the options pages of a new café (options-*.png,
+# setup-*.png), then the station agent's screens (agent-*.png).
 # On a fresh Debian 12 machine it first installs what is missing (xvfb for the X server).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,4 +1,5 @@
 #include "ui/common/aboutwindow.h"
+#include "ui/common/widgets.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -12,11 +13,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent)
     setObjectName(u"frmabout"_s);
     setWindowTitle(u"Acerca de Kestrel"_s);
 
-    auto* name = new QLabel(u"KESTREL"_s, this);
-    QFont nameFont = name->font();
-    nameFont.setPointSizeF(nameFont.pointSizeF() * 2.6);
-    nameFont.setBold(true);
-    name->setFont(nameFont);
+    QLabel* name = boldLabel(u"KESTREL"_s, this, 2.6);
     name->setAlignment(Qt::AlignCenter);
 
     auto* what = new QLabel(u"Consola del operador de cibercafé"_s, this);

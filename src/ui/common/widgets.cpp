@@ -1,7 +1,10 @@
 #include "ui/common/widgets.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -42,6 +45,28 @@ int chosenRow(const QTreeWidget* list)
 {
     const QList<QTreeWidgetItem*> items = list->selectedItems();
     return items.isEmpty() ? -1 : list->indexOfTopLevelItem(items.first());
+}
+
+QFont boldFont(QFont font, qreal factor)
+{
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(true);
+    return font;
+}
+
+QLabel* boldLabel(const QString& text, QWidget* parent, qreal factor)
+{
+    auto* label = new QLabel(text, parent);
+    label->setFont(boldFont(label->font(), factor));
+    return label;
+}
+
+void readOnlyRows(QTableView* grid)
+{
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setStretchLastSection(true);
 }
 
 } // namespace kestrel

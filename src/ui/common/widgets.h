@@ -5,7 +5,10 @@
 
 #include <initializer_list>
 
+class QFont;
+class QLabel;
 class QPushButton;
+class QTableView;
 class QTreeWidget;
 class QWidget;
 
@@ -26,5 +29,14 @@ void layOutListWithButtons(QWidget* page, QWidget* list,
 
 // The row the list's selection stands for; -1 when none is chosen.
 int chosenRow(const QTreeWidget* list);
+
+// The font bold and `factor` times as large: headings, and figures read from across the counter.
+QFont boldFont(QFont font, qreal factor = 1.0);
+// A label in its own font made bold and `factor` times as large.
+QLabel* boldLabel(const QString& text, QWidget* parent, qreal factor = 1.0);
+
+// A table of rows that are read, not typed in: chosen whole, no row numbers, its last column
+// filling the width.
+void readOnlyRows(QTableView* grid);
 
 } // namespace kestrel

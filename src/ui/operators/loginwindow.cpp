@@ -2,6 +2,7 @@
 
 #include "core/operatorsession.h"
 #include "core/prompts.h"
+#include "ui/common/widgets.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -21,11 +22,7 @@ LoginWindow::LoginWindow(LoginCheck check, OperatorSession& session, Prompts& pr
     setObjectName(u"frmlogin"_s);
     setWindowTitle(u"Ingreso de operador"_s);
 
-    auto* heading = new QLabel(u"Login"_s, this);
-    QFont headingFont = heading->font();
-    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.6);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
+    QLabel* heading = boldLabel(u"Login"_s, this, 1.6);
 
     m_user = new QLineEdit(this);
     m_user->setObjectName(u"txtusuario"_s);

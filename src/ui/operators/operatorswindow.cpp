@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,20 +32,13 @@ OperatorsWindow::OperatorsWindow(OperatorAdmin::Services services, QWidget* pare
     setObjectName(u"frmoperador"_s);
     setWindowTitle(u"Operadores"_s);
 
-    auto* heading = new QLabel(u"Administrar Operadores"_s, this);
-    QFont headingFont = heading->font();
-    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.4);
-    headingFont.setBold(true);
-    heading->setFont(headingFont);
+    QLabel* heading = boldLabel(u"Administrar Operadores"_s, this, 1.4);
 
     m_grid = new QTableWidget(0, 1, this);
     m_grid->setObjectName(u"grdoperadores"_s);
     m_grid->setHorizontalHeaderLabels({u"Usuario"_s});
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    readOnlyRows(m_grid);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
 
     m_user = new QLineEdit(this);
     m_user->setObjectName(u"txtusuario"_s);

@@ -19,7 +19,6 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -176,10 +175,7 @@ ReportsWindow::ReportsWindow(Report::Services services, QWidget* parent)
     m_grid = new QTableView(this);
     m_grid->setObjectName(u"grdinformes"_s);
     m_grid->setModel(m_model);
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    readOnlyRows(m_grid);
     m_grid->setWordWrap(false); // a row is one line; an amount is never split
     // Narrow enough that every column shows beside the chart on a 1024x768 screen; the amounts'
     // column is fitted to them on each fill.

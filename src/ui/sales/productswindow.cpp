@@ -9,7 +9,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,11 +92,8 @@ ProductsWindow::ProductsWindow(Catalogue& catalogue, const OperatorSession& sess
     m_grid->setObjectName(u"grdarticulos"_s);
     m_grid->setHorizontalHeaderLabels(
         {u"Articulo"_s, u"Descripcion"_s, u"Stock"_s, u"PVP"_s, u"Costo"_s});
-    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    readOnlyRows(m_grid);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setColumnWidth(0, 180);
     m_grid->setColumnWidth(1, 220);
 

@@ -29,12 +29,8 @@ SaleDialog::SaleDialog(Sale& sale, ProductsWindow& products, const QString& curr
     setObjectName(u"frmfact"_s);
     setWindowTitle(u"Vender Articulo"_s);
 
-    auto* heading = new QLabel(u"Vender Articulos"_s, this);
+    QLabel* heading = boldLabel(u"Vender Articulos"_s, this, 1.5);
     heading->setObjectName(u"lbltitulo"_s);
-    QFont big = heading->font();
-    big.setPointSizeF(big.pointSizeF() * 1.5);
-    big.setBold(true);
-    heading->setFont(big);
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(u"lstventa"_s);

@@ -2,6 +2,7 @@
 
 #include "core/numbers.h"
 #include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -19,24 +20,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace kestrel {
 
-namespace {
-
-QFont scaled(QFont font, qreal factor, bool bold)
-{
-    font.setPointSizeF(font.pointSizeF() * factor);
-    font.setBold(bold);
-    return font;
-}
-
-QLabel* caption(const QString& text, QWidget* parent, qreal factor = 1.0)
-{
-    auto* label = new QLabel(text, parent);
-    label->setFont(scaled(label->font(), factor, true));
-    return label;
-}
-
-} // namespace
-
 ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
     : QDialog(parent), m_charging({services.stations, services.actions, services.prints,
                                    services.commands, services.journal, services.prompts})
@@ -44,15 +27,14 @@ ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
     setObjectName(u"frmCobrar"_s);
     setWindowTitle(u"Cobrar"_s);
 
-    auto* heading = new QLabel(u"Cobrar y Bloquear"_s, this);
-    heading->setFont(scaled(heading->font(), 1.6, true));
+    QLabel* heading = boldLabel(u"Cobrar y Bloquear"_s, this, 1.6);
 
     // The customer is shown so the operator can tell who is paying; empty for a session
     // nobody logged in to.
     m_customer = new QLabel(this);
     m_customer->setObjectName(u"lblcliente"_s);
     auto* customerRow = new QHBoxLayout;
-    customerRow->addWidget(caption(u"CLIENTE :"_s, this));
+    customerRow->addWidget(boldLabel(u"CLIENTE :"_s, this));
     customerRow->addWidget(m_customer, 1);
 
     m_services = new QTreeWidget(this);
@@ -70,7 +52,7 @@ ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
     const int rowHeight = m_services->fontMetrics().height() + 8;
     m_services->setFixedHeight(m_services->header()->sizeHint().height() + 3 * rowHeight);
 
-    const QFont figureFont = scaled(font(), 2.0, true);
+    const QFont figureFont = boldFont(font(), 2.0);
     const auto currency = [&](const QString& name) {
         auto* label = new QLabel(services.currencySymbol, this);
         label->setObjectName(name);
@@ -90,7 +72,7 @@ ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
 
     m_tendered = new QLineEdit(formatAmount(0), this);
     m_tendered->setObjectName(u"txtcantidad"_s);
-    m_tendered->setFont(scaled(font(), 1.6, true));
+    m_tendered->setFont(boldFont(font(), 1.6));
     m_tendered->setAlignment(Qt::AlignRight);
     m_tendered->setMinimumWidth(180);
 
@@ -110,13 +92,13 @@ ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
     auto* amounts = new QGridLayout;
     amounts->setHorizontalSpacing(10);
     amounts->setVerticalSpacing(8);
-    amounts->addWidget(caption(u"TOTAL:"_s, this, 1.3), 0, 0);
+    amounts->addWidget(boldLabel(u"TOTAL:"_s, this, 1.3), 0, 0);
     amounts->addWidget(currency(u"lblmoneda1"_s), 0, 1);
     amounts->addWidget(m_total, 0, 2);
-    amounts->addWidget(caption(u"RECIBIDO:"_s, this, 1.3), 1, 0);
+    amounts->addWidget(boldLabel(u"RECIBIDO:"_s, this, 1.3), 1, 0);
     amounts->addWidget(currency(u"lblmoneda2"_s), 1, 1);
     amounts->addWidget(m_tendered, 1, 2);
-    amounts->addWidget(caption(u"CAMBIO:"_s, this, 1.3), 2, 0);
+    amounts->addWidget(boldLabel(u"CAMBIO:"_s, this, 1.3), 2, 0);
     amounts->addWidget(currency(u"lblmoneda3"_s), 2, 1);
     amounts->addWidget(m_change, 2, 2);
     amounts->addWidget(m_history, 0, 3, 3, 1);
@@ -144,7 +126,7 @@ ChargeDialog::ChargeDialog(ChargeServices services, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(customerRow);
-    layout->addWidget(caption(u"SERVICIOS A COBRAR:"_s, this));
+    layout->addWidget(boldLabel(u"SERVICIOS A COBRAR:"_s, this));
     layout->addWidget(m_services);
     layout->addSpacing(8);
     layout->addLayout(amounts);

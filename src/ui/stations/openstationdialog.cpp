@@ -4,6 +4,7 @@
 #include "core/numbers.h"
 #include "stations/stationtable.h"
 #include "ui/common/numerickeyfilter.h"
+#include "ui/common/widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -66,16 +67,6 @@ QScrollBar* spinFor(QWidget* parent, const QString& name, const QComboBox* list)
     return spin;
 }
 
-QLabel* heading(QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    QFont font = label->font();
-    font.setPointSizeF(font.pointSizeF() * 1.5);
-    font.setBold(true);
-    label->setFont(font);
-    return label;
-}
-
 void uncheckAll(QButtonGroup* group)
 {
     group->setExclusive(false);
@@ -98,7 +89,7 @@ OpenStationDialog::OpenStationDialog(OpenStationServices services, QWidget* pare
 
 void OpenStationDialog::buildControls()
 {
-    m_heading = heading(this);
+    m_heading = boldLabel(QString(), this, 1.5);
     m_heading->setObjectName(u"lbltitulo"_s);
     m_stationLabel = new QLabel(this);
     m_stationLabel->setObjectName(u"lblpuesto"_s);

@@ -3,9 +3,6 @@
 // commands, metering and opening of stations on a data store.
 #include "agent/agentlink.h"
 #include "agentfakes.h"
-#include "link/requests.h"
-#include "link/stationsockets.h"
-#include "link/supervision.h"
 #include "metering/metering.h"
 #include "support/testsupport.h"
 #include "tariffs/openstation.h"
@@ -45,31 +42,18 @@ struct Agent : agent::test::AgentUnderTest {
 };
 
 // The counter PC, linked to its two stations through real sockets; Marta is the operator.
-struct Cafe : test::CounterServices {
-    StationSockets sockets;
-    LinkSender wire{sockets, session};
-    ConnectionSupervision supervision{stations, sockets, wire};
-    RequestDispatcher requests{{stations, actions, store.db(), wire, messages, clock}};
-    RemoteCommands remote{{stations, actions, wire, journal, settings, prompts, clock, messages}};
+struct Cafe : test::LinkedCounter {
     Metering linkedMetering{{stations, rows, store.db(), settings, wire, journal, clock}};
     OpenStation open{stations, actions, settings, prompts};
 
-    explicit Cafe(const std::vector<Agent*>& agents)
+    // Stations PC01, PC02... are the agents at these addresses.
+    explicit Cafe(const QStringList& addresses) : LinkedCounter(addresses)
     {
-        for (const Agent* a : agents)
-            store.exec(
-                u"INSERT INTO CYBER (PC, PCIP, TIEMPO, TARIFA) VALUES (?, ?, '0:00:00', 0)"_s,
-                {u"PC0%1"_s.arg(a->number), a->address()});
         store.exec(u"INSERT INTO TARIFAS (NOMBRE, TARIFA, TARIF_MIN, TIPO) VALUES "
                    u"('Normal', 1.2, 0.1, 'ST')"_s);
         store.exec(u"INSERT INTO CUENTAS (USER, PASSWORD, TIMERES, TARIFBAS) VALUES "
                    u"('ana', 'Clave', '2:00:00', 0.6)"_s);
         memory.write(u"timetoend"_s, u"1"_s);
-        loadStations();
-        sockets.reset(stations.count());
-        supervision.setCurrencySymbol(u"$"_s);
-        QObject::connect(&sockets, &StationSockets::received, &requests,
-                         &RequestDispatcher::dispatchBytes);
         open.loadTariffs(store.db());
         open.choose(0);
     }
@@ -104,7 +88,7 @@ void TestAgentLink::aDayWithTwoAgents()
 {
     Agent first(1), second(2);
     QVERIFY(first.listen() && second.listen());
-    Cafe cafe({&first, &second});
+    Cafe cafe({first.address(), second.address()});
     cafe.round(); // connect
     QTRY_VERIFY(cafe.sockets.isConnected(0) && cafe.sockets.isConnected(1));
     cafe.round();
@@ -166,7 +150,7 @@ void TestAgentLink::lostConsole()
     agent.settings.lockWithoutServer = r.yes(u"lock without server");
     QVERIFY(agent.listen());
     {
-        auto cafe = std::make_unique<Cafe>(std::vector<Agent*>{&agent});
+        auto cafe = std::make_unique<Cafe>(QStringList{agent.address()});
         cafe->round();
         QTRY_VERIFY(cafe->sockets.isConnected(0));
         QCOMPARE(cafe->open.accept(OpenMode::Open, 0, {false, false, 0, 0}),

@@ -1,7 +1,4 @@
 // The station link over real loopback sockets, against the simulator's agent.
-#include "link/requests.h"
-#include "link/stationsockets.h"
-#include "link/supervision.h"
 #include "stationagent.h"
 #include "support/testsupport.h"
 
@@ -26,25 +23,8 @@ const auto address = [](quint16 port) -> QString {
 };
 
 // The counter PC's services, linked to stations at the given addresses through real sockets.
-struct Console : test::CounterServices {
-    StationSockets sockets;
-    LinkSender wire{sockets, session};
-    ConnectionSupervision supervision{stations, sockets, wire};
-    RequestDispatcher requests{{stations, actions, store.db(), wire, messages, clock}};
-    RemoteCommands remote{{stations, actions, wire, journal, settings, prompts, clock, messages}};
-
-    explicit Console(const QStringList& addresses)
-    {
-        for (qsizetype i = 0; i < addresses.size(); ++i)
-            store.exec(
-                u"INSERT INTO CYBER (PC, PCIP, TIEMPO, TARIFA) VALUES (?, ?, '0:00:00', 0)"_s,
-                {u"PC0%1"_s.arg(i + 1), addresses[i]});
-        loadStations();
-        sockets.reset(stations.count());
-        supervision.setCurrencySymbol(u"$"_s);
-        QObject::connect(&sockets, &StationSockets::received, &requests,
-                         &RequestDispatcher::dispatchBytes);
-    }
+struct Console : test::LinkedCounter {
+    using LinkedCounter::LinkedCounter;
 
     // Ticks, then waits until stations 0 and i are connected.
     bool connect(int i)

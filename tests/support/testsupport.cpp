@@ -227,6 +227,18 @@ bool CounterServices::loadStations()
     return true;
 }
 
+LinkedCounter::LinkedCounter(const QStringList& addresses)
+{
+    for (qsizetype i = 0; i < addresses.size(); ++i)
+        store.exec(u"INSERT INTO CYBER (PC, PCIP, TIEMPO, TARIFA) VALUES (?, ?, '0:00:00', 0)"_s,
+                   {u"PC0%1"_s.arg(i + 1), addresses[i]});
+    loadStations();
+    sockets.reset(stations.count());
+    supervision.setCurrencySymbol(u"$"_s);
+    QObject::connect(&sockets, &StationSockets::received, &requests,
+                     &RequestDispatcher::dispatchBytes);
+}
+
 Records CounterServices::journalRows()
 {
     Records all =

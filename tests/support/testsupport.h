@@ -10,6 +10,9 @@
 #include "link/linksender.h"
 #include "link/messagelist.h"
 #include "link/remotecommands.h"
+#include "link/requests.h"
+#include "link/stationsockets.h"
+#include "link/supervision.h"
 #include "metering/metering.h"
 #include "printing/pendingprints.h"
 #include "printing/spooler.h"
@@ -238,6 +241,18 @@ struct CounterServices {
     // The journal rows, in table order.
     static constexpr const char* journalColumns = "VALOR | USER | PC | DESCRIP | OPERADOR";
     Records journalRows();
+};
+
+// The counter's services linked through real sockets to stations PC01, PC02... at the given
+// "address:port"s, as the console links them at start.
+struct LinkedCounter : CounterServices {
+    explicit LinkedCounter(const QStringList& addresses);
+
+    StationSockets sockets;
+    LinkSender wire{sockets, session};
+    ConnectionSupervision supervision{stations, sockets, wire};
+    RequestDispatcher requests{{stations, actions, store.db(), wire, messages, clock}};
+    RemoteCommands remote{{stations, actions, wire, journal, settings, prompts, clock, messages}};
 };
 
 // A spooler whose printers and queues the test sets. hang() makes every call wait until

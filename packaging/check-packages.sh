@@ -33,9 +33,11 @@ apt() {
 }
 
 step "lintian"
-lintian --fail-on error --display-info "$console_deb" "$agent_deb" 2>&1 \
-    | grep -v '^running with root privileges' || true
-lintian --fail-on error "$console_deb" "$agent_deb" >/dev/null 2>&1 || fail "lintian reports errors"
+lintian_status=0
+lintian --fail-on error --display-info "$console_deb" "$agent_deb" >"$work/lintian" 2>&1 \
+    || lintian_status=$?
+grep -v '^running with root privileges' "$work/lintian" || true
+[ "$lintian_status" = 0 ] || fail "lintian reports errors"
 echo "no errors"
 
 step "desktop entries"
